@@ -1,0 +1,194 @@
+// The simulated host's world: everything the CAD host would hold that the
+// gateway asks about. Tests (and the demo, through scene files) set it up as
+// plain data, then drive the gateway, which reaches it only through the
+// toolkit functions of src/host. One world per process, because the toolkit
+// functions take no context; sim::reset() starts a fresh one.
+//
+// Handles the gateway receives point into this world (a ProMdl is a Model*,
+// a ProSurface a Surface*, a ProContour a Contour*, a ProEdge an Edge*), so
+// the world must not be changed while the gateway runs.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/toolkit.h"
+#include "sim/core.hpp"
+
+namespace sim {
+
+using Vec = std::array<double, 3>;
+using Rgb = std::array<double, 3>;
+// A 4x4 transform as the host gives it: rows one after another, points as
+// row vectors, translation in the bottom row (elements 12, 13, 14).
+using Transform = std::array<double, 16>;
+
+constexpr Transform identityTransform() { return {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}; }
+
+// ---------------------------------------------------------------------------
+// Parameters
+
+struct Parameter {
+  std::u16string name;
+  ProParamvalueType type = PRO_PARAM_INTEGER;  // 50 double, 51 string, 52 integer, or any other code
+  double doubleValue = 0;
+  int intValue = 0;
+  std::u16string stringValue;
+
+  static Parameter integer(std::u16string name, int value);
+  static Parameter real(std::u16string name, double value);
+  static Parameter text(std::u16string name, std::u16string value);
+  static Parameter ofType(std::u16string name, ProParamvalueType type);
+};
+
+// ---------------------------------------------------------------------------
+// Geometry
+
+struct Model;
+
+// An edge and the points of its curve data. Where they go in the curve data
+// depends on the curve type: 1, 10, 30 one point; 2 the two ends; 3 the
+// arc's centre (points[0]); 12, 19, 40 the whole point array. Other types
+// carry no points.
+struct Edge {
+  ProEnttype curveType = 2;
+  std::vector<Vec> points;
+  std::optional<int> countOverride;  // the count the curve data states, when it is not points.size()
+};
+
+struct Contour {
+  ProContourTraversal traversal = 1;
+  Vec boxMin{};
+  Vec boxMax{};
+  std::vector<Edge> edges;
+};
+
+// A tessellation of one surface, in the part's own length unit.
+struct Mesh {
+  std::vector<Vec> vertices;
+  std::vector<std::array<int, 3>> facets;
+};
+
+struct Surface {
+  int id = 0;
+  bool hasGeomitem = true;  // false: ProSurfaceToGeomitem fails
+  ProSrftype type = PRO_SRF_PLANE;
+  int orientation = 1;  // 1, -1, or 0 for none
+  Vec e1{1, 0, 0};
+  Vec e2{0, 1, 0};
+  Vec e3{0, 0, 1};
+  Vec origin{};
+  std::array<double, 2> values{};  // radius, cone value, or a torus's two radii
+  std::optional<Rgb> color;        // none: ProSurfaceAppearancepropsGet answers PRO_TK_NOT_EXIST
+  double area = 0;
+  StatusCode areaStatus = PRO_TK_NO_ERROR;  // non-zero: ProSurfaceAreaEval answers it and leaves the area alone
+  int featureId = 0;                        // owning feature; 0: ProGeomitemFeatureGet answers PRO_TK_E_NOT_FOUND
+  std::vector<Parameter> parameters;
+  std::optional<Mesh> mesh;  // none: the host cannot tessellate it
+  std::vector<Contour> contours;
+};
+
+struct FacetSet {
+  int id = 0;
+  int featureId = 0;  // owning feature
+  std::vector<std::array<Vec, 3>> facets;
+};
+
+// ---------------------------------------------------------------------------
+// Features and models
+
+struct Feature {
+  int id = 0;
+  ProFeattype type = 0;  // PRO_FEAT_COMPONENT for a component
+  std::vector<int> parents;  // in host order
+  std::vector<Parameter> parameters;
+  bool hidden = false;   // ProModelitemIsHidden
+  bool visible = true;   // ProFeatureVisibilityGet
+
+  // Components only.
+  Model* model = nullptr;  // null: ProAsmcompMdlGet answers PRO_TK_E_NOT_FOUND
+  bool shown = true;       // ProAsmcompVisibilityGet of a path that ends here
+  bool unplaced = false;
+  bool bulk = false;
+  bool placementReadable = true;  // false: ProAsmcomppathTrfGet fails for paths through it
+  Transform placement = identityTransform();  // in the owning assembly, in its unit
+  std::optional<Rgb> color;  // the occurrence's visible appearance; none: PRO_TK_NOT_EXIST
+};
+
+struct Model {
+  std::u16string name;
+  ProMdlType type = PRO_MDL_PART;
+
+  // Units: the principal unit system's length unit and its expression.
+  bool hasUnitSystem = true;   // false: ProMdlPrincipalunitsystemGet answers PRO_TK_GENERAL_ERROR
+  bool hasLengthUnit = true;   // false: ProUnitsystemUnitGet answers PRO_TK_E_NOT_FOUND
+  std::optional<std::u16string> lengthUnit = u"mm";  // none: ProUnitExpressionGet answers PRO_TK_E_NOT_FOUND
+
+  std::vector<Parameter> parameters;  // of the model item
+  std::vector<Feature> features;      // in host order
+  std::vector<Surface> surfaces;      // in host order
+  std::vector<FacetSet> facetSets;    // in host order
+  // ProPartTessellate answers PRO_TK_GENERAL_ERROR when this is set, or when
+  // any surface has no mesh.
+  bool wholeTessellationFails = false;
+
+  Feature* feature(int id);
+  Surface* surface(int id);
+};
+
+// ---------------------------------------------------------------------------
+// The user interface seen by the host: the message area and message dialogs.
+
+struct MessageLine {
+  std::string key;
+  std::vector<std::string> args;
+  std::string text;  // the key's format from the message file with the arguments put in
+};
+
+struct MessageDialog {
+  int type = 0;
+  std::u16string title;
+  std::u16string text;
+  std::vector<int> buttons;
+  int defaultButton = 0;
+};
+
+struct MessageArea {
+  std::vector<MessageLine> shown;  // every line shown, in order
+  std::vector<MessageLine> current;  // what the area holds now: the lines since the last clear
+  int clears = 0;
+  std::vector<MessageDialog> dialogs;
+};
+
+// ---------------------------------------------------------------------------
+// The world
+
+// The installation's text folder in this source tree (install/text).
+std::string defaultTextDirectory();
+
+struct World {
+  std::vector<std::unique_ptr<Model>> models;
+  Model* current = nullptr;  // null: ProMdlCurrentGet answers PRO_TK_BAD_CONTEXT
+  std::u16string currentDirectory = u"C:\\work\\";
+  int releaseNumber = 3;
+  StatusCode releaseStatus = PRO_TK_NO_ERROR;
+
+  // The application's text directory, where the host finds the message file
+  // (and, in its resource folder, the dialog resource and the icon).
+  std::string textDirectory = defaultTextDirectory();
+  MessageArea messages;
+
+  CallLog log;
+  Ledger ledger;
+  Faults faults;
+
+  Model& addModel(std::u16string name, ProMdlType type);
+};
+
+World& world();
+void reset();
+
+}  // namespace sim
