@@ -75,7 +75,9 @@ StatusCode ProArraySizeGet(ProArray array, int* p_size) {
 }
 
 StatusCode ProWstringFree(ProWchar* string) {
-  SIM_ENTER("ProWstringFree", sim::utf8(string));
+  // Only a live host string is read for the log: a released or foreign one may not be readable.
+  const auto* entry = world().ledger.find(string);
+  SIM_ENTER("ProWstringFree", entry != nullptr && entry->kind == Allocation::Wstring ? sim::utf8(string) : "?");
   if (!world().ledger.remove(string, Allocation::Wstring, "ProWstringFree")) return PRO_TK_BAD_INPUTS;
   delete[] string;
   return PRO_TK_NO_ERROR;
