@@ -154,6 +154,8 @@ struct MessageDialog {
   std::u16string text;
   std::vector<int> buttons;
   int defaultButton = 0;
+  const void* buttonArray = nullptr;  // the host array the buttons were read from
+  int answer = 0;                     // the button the dialog was closed with
 };
 
 struct MessageArea {
@@ -161,6 +163,10 @@ struct MessageArea {
   std::vector<MessageLine> current;  // what the area holds now: the lines since the last clear
   int clears = 0;
   std::vector<MessageDialog> dialogs;
+  std::optional<int> answer;  // the button the user closes dialogs with; none: the default button
+  // Every translation handed out by ProMessageWstringbufferAlloc, in order,
+  // released or not: lets a test release what a failed free left behind.
+  std::vector<const ProWchar*> translations;
 };
 
 // ---------------------------------------------------------------------------
