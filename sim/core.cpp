@@ -93,6 +93,14 @@ std::vector<std::string> Ledger::outstanding() const {
   return out;
 }
 
+std::vector<void*> Ledger::live(Allocation kind) const {
+  std::vector<void*> out;
+  for (const auto& [p, e] : entries_) {
+    if (e.kind == kind) out.push_back(const_cast<void*>(p));
+  }
+  return out;
+}
+
 void Ledger::clear() {
   entries_.clear();
   violations_.clear();

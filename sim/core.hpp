@@ -72,6 +72,8 @@ class Ledger {
   Entry* find(const void* p);
 
   std::vector<std::string> outstanding() const;  // "kind from origin", one per live entry
+  // The live blocks of one kind: lets a test release what a failed free left behind.
+  std::vector<void*> live(Allocation kind) const;
   const std::vector<std::string>& violations() const { return violations_; }
   bool clean() const { return entries_.empty() && violations_.empty(); }
   void clear();

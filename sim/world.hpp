@@ -100,6 +100,18 @@ struct FacetSet {
 // ---------------------------------------------------------------------------
 // Features and models
 
+// Model items, as the sim hands them out and reads them back (sim/handles.hpp):
+// - a model's own item is {PRO_TYPE_PART or PRO_TYPE_ASSEMBLY (PRO_TYPE_UNUSED
+//   for any other model type), -1, the model};
+// - a feature, a component included, is {PRO_TYPE_FEATURE, its id, the model
+//   that holds it};
+// - a surface's geometry item is {PRO_TYPE_SURFACE, its id, the model that
+//   holds it}; surface ids are unique within a model (sim/builders.hpp hands
+//   out the next free one).
+// A feature without parents answers ProFeatureParentsGet with
+// PRO_TK_E_NOT_FOUND and hands out no array; a geometry item whose featureId
+// names no feature of its model answers ProGeomitemFeatureGet likewise.
+
 struct Feature {
   int id = 0;
   ProFeattype type = 0;  // PRO_FEAT_COMPONENT for a component
