@@ -151,6 +151,17 @@ struct Model {
   Surface* surface(int id);
 };
 
+// The settings a per-surface tessellation was made with, one entry per
+// ProSurfaceTessellationGet that the host answered, in call order.
+struct SurfaceTessellationRequest {
+  const Surface* surface = nullptr;
+  double chordHeight = 0;
+  double angleControl = 0;
+  double stepSize = 0;
+  int projection = 0;
+  bool projectionData = false;  // whether data came with the projection type
+};
+
 // ---------------------------------------------------------------------------
 // The user interface seen by the host: the message area and message dialogs.
 
@@ -198,6 +209,7 @@ struct World {
   // (and, in its resource folder, the dialog resource and the icon).
   std::string textDirectory = defaultTextDirectory();
   MessageArea messages;
+  std::vector<SurfaceTessellationRequest> surfaceTessellations;
 
   CallLog log;
   Ledger ledger;
