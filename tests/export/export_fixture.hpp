@@ -1,0 +1,90 @@
+// Fixture of the export tests that drive single operations: a fresh
+// simulated host with the message file set, a CreoExport object of the
+// test's own behind currentExport, and a current-part context that the test
+// fills as part processing would.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "export/creo_export.hpp"
+#include "messages/messages.hpp"
+#include "sim/handles.hpp"
+#include "support/sim_fixture.hpp"
+
+namespace veltrosan::test {
+
+inline constexpr char kCti[] = "COMPARATIVE_TRACKING_INDEX";
+
+class CurrentPartTest : public testing_support::SimTest {
+ protected:
+  void SetUp() override {
+    SimTest::SetUp();
+    setMessageFile();
+    freshExport();
+  }
+
+  void TearDown() override {
+    currentExport = nullptr;
+    SimTest::TearDown();
+  }
+
+  // A new object behind currentExport, with the CTI request alone.
+  void freshExport() {
+    exporter = std::make_unique<CreoExport>();
+    exporter->requests = {AttributeRequest{kCti, 1}};
+    currentExport = exporter.get();
+    body = BodyRecord();
+    soup = TriangleSoup();
+  }
+
+  // The current-part context of `part`, as part processing fills it before
+  // the surface visit.
+  void enterPart(sim::Model& part, const std::string& unitName = "mm", double factor = 1.0) {
+    partHandle = sim::handle(part);
+    unit = unitName;
+    unitFactorValue = factor;
+    exporter->currentPart = &partHandle;
+    exporter->currentUnit = &unit;
+    exporter->currentFactor = &unitFactorValue;
+    exporter->currentBody = &body;
+    exporter->currentSoup = &soup;
+  }
+
+  // The surface being repaired, as the per-surface visit sets it.
+  void repairing(sim::Surface& surface) {
+    surfaceHandle = sim::handle(surface);
+    exporter->currentSurface = &surfaceHandle;
+  }
+
+  // Every line the message area has shown, oldest first.
+  static std::vector<std::string> shownTexts() {
+    std::vector<std::string> out;
+    for (const auto& line : world().messages.shown) out.push_back(line.text);
+    return out;
+  }
+
+  // Releases what a free call that was made to fail left with the host.
+  static void releaseLeftovers() {
+    world().faults.clear();
+    for (void* p : world().ledger.live(sim::Allocation::Array)) {
+      ProArray array = p;
+      ProArrayFree(&array);
+    }
+    for (void* p : world().ledger.live(sim::Allocation::Geomitemdata)) {
+      auto* data = static_cast<ProGeomitemdata*>(p);
+      ProGeomitemdataFree(&data);
+    }
+  }
+
+  std::unique_ptr<CreoExport> exporter;
+  BodyRecord body;
+  TriangleSoup soup;
+  ProMdl partHandle = nullptr;
+  ProSurface surfaceHandle = nullptr;
+  std::string unit = "mm";
+  double unitFactorValue = 1.0;
+};
+
+}  // namespace veltrosan::test
