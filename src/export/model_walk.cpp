@@ -65,7 +65,10 @@ StatusCode CreoExport::exportModel(TransferModel* model, const AttributeRequestL
   self.currentSoup = nullptr;
   self.surfaceFailed = false;
   self.currentSurface = nullptr;
-  if (model == nullptr || requests.empty()) return PRO_TK_BAD_INPUTS;
+  if (model == nullptr || requests.empty()) {
+    warn("CreoExport::exportModel", PRO_TK_BAD_INPUTS);
+    return PRO_TK_BAD_INPUTS;
+  }
 
   int release = -1;
   StatusCode status = ProEngineerReleaseNumericversionGet(&release);
@@ -227,8 +230,15 @@ StatusCode CreoExport::visitAssemblyFeature(ProFeature* feature, StatusCode /*st
     if (!self->assemblyStack.empty())
       model.assemblies[static_cast<std::size_t>(self->assemblyStack.back())].children.push_back(ChildRef{index, true});
     appendAssembly(model, self->assemblyStack, name);
+    const int depth = path.table_num;
+    const std::size_t stackDepth = self->assemblyStack.size();
     status = ProSolidFeatVisit(component, CreoExport::visitAssemblyFeature, nullptr, data);
     if (status == PRO_TK_E_NOT_FOUND) {
+      // An action below that failed with PRO_TK_E_NOT_FOUND ends this visit
+      // like an empty one, but left its own id and assembly behind; the walk
+      // goes on from this level, so both go back to where this level had them.
+      while (path.table_num > depth) popPath(path);
+      while (self->assemblyStack.size() > stackDepth) self->assemblyStack.pop_back();
       ProName again{};
       status = ProMdlNameGet(component, again);
       if (status != PRO_TK_NO_ERROR) {

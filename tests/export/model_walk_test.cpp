@@ -179,6 +179,38 @@ TEST_F(ModelWalk, FailingPartEndsTheWalkWithItsCascade) {
   EXPECT_EQ(currentExport->currentSurface, nullptr);
 }
 
+TEST_F(ModelWalk, NotFoundFromBelowKeepsThePathOfTheLevelsAbove) {
+  sim::Model& top = assembly(u"TOP");
+  sim::Model& sub = assembly(u"SUB");
+  sim::Model& inner = assembly(u"INNER");
+  sim::Model& lost = boxPart(u"LOST");
+  sim::Model& kept = boxPart(u"KEPT");
+  place(top, sub, 1, sim::translation({100, 0, 0}));
+  place(sub, inner, 1);
+  place(inner, lost, 1);
+  place(sub, kept, 2, sim::translation({0, 10, 0}));
+  place(top, kept, 2, sim::translation({0, 0, 7}));
+  // LOST fails with PRO_TK_E_NOT_FOUND, which INNER's level takes for an
+  // empty visit; KEPT's occurrences after it must still get their own paths.
+  world().faults.failOn("ProMdlToModelitem", 2, PRO_TK_E_NOT_FOUND);  // 1 is the top's
+  ASSERT_EQ(run(top), PRO_TK_NO_ERROR);
+  EXPECT_THAT(shown(), ElementsAre("Warning: ProMdlToModelitem: (PRO_TK_E_NOT_FOUND)",
+                                   "Warning: CreoExport::processPart: (PRO_TK_E_NOT_FOUND)",
+                                   "Warning: Assembly 'INNER'' has no components."));
+  ASSERT_EQ(model->instances.size(), 2u);
+  EXPECT_EQ(model->instances[0].matrix[3], 100);
+  EXPECT_EQ(model->instances[0].matrix[7], 10);
+  EXPECT_EQ(model->instances[1].matrix[3], 0);
+  EXPECT_EQ(model->instances[1].matrix[11], 7);
+  // Each instance is the child of the assembly that holds it.
+  ASSERT_EQ(model->assemblies.size(), 3u);
+  EXPECT_EQ(model->assemblies[1].children.size(), 2u);  // INNER, then KEPT
+  EXPECT_EQ(model->assemblies[0].children.size(), 2u);  // SUB, then KEPT
+  EXPECT_EQ(model->assemblies[0].children[1].index, 1);
+  EXPECT_TRUE(currentExport->assemblyStack.empty());
+  EXPECT_EQ(currentExport->componentPath.table_num, 0);
+}
+
 TEST_F(ModelWalk, WalkAppendsToWhatTheModelHolds) {
   sim::Model& p = boxPart(u"P");
   ASSERT_EQ(run(p), PRO_TK_NO_ERROR);
