@@ -10,6 +10,8 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -193,6 +195,60 @@ struct MessageArea {
 };
 
 // ---------------------------------------------------------------------------
+// The operating system, off Windows: the registry and process start (see
+// sim/win32.cpp). On Windows the gateway calls the real ones, and this part
+// of the world stays unused.
+
+struct RegistryValue {
+  uint32_t type = 1;  // REG_SZ
+  std::vector<unsigned char> data;  // as stored: UTF-16LE for strings
+};
+
+struct RegistryKey {
+  std::map<std::u16string, RegistryValue> values;  // by name, folded to upper case
+  bool writable = true;  // false: opening it for writing is denied
+};
+
+struct StartedProcess {
+  std::string commandLine;
+  uint32_t startupInfoSize = 0;
+  uint32_t creationFlags = 0;
+  bool inheritHandles = false;
+  bool applicationNameGiven = false;
+  bool environmentGiven = false;
+  bool directoryGiven = false;
+};
+
+struct OperatingSystem {
+  // Keys by their full path: the root ("HKEY_CURRENT_USER" or
+  // "HKEY_LOCAL_MACHINE"), a backslash and the subkey, folded to upper case
+  // as Windows compares them.
+  std::map<std::u16string, RegistryKey> keys;
+  bool processesStart = true;  // false: CreateProcessA fails
+  std::vector<StartedProcess> processes;
+
+  // Open key handles (full path, opened for writing) and open process and
+  // thread handles, by handle value; tests expect both empty at the end.
+  struct OpenKey {
+    std::u16string path;
+    bool write = false;
+  };
+  std::map<uintptr_t, OpenKey> openKeys;
+  std::map<uintptr_t, std::string> openHandles;
+  uintptr_t nextHandle = 0x1000;
+
+  // Makes the key when it is missing. `path` is the full path as above.
+  RegistryKey& key(const std::u16string& path);
+  const RegistryKey* findKey(const std::u16string& path) const;
+  // A string value as UTF-16LE, with its terminating NUL unit when `terminated`.
+  void setString(const std::u16string& path, const std::u16string& name, const std::u16string& value,
+                 bool terminated = true, uint32_t type = 1);
+  void setValue(const std::u16string& path, const std::u16string& name, uint32_t type,
+                std::vector<unsigned char> data);
+  const RegistryValue* value(const std::u16string& path, const std::u16string& name) const;
+};
+
+// ---------------------------------------------------------------------------
 // The world
 
 // The installation's text folder in this source tree (install/text).
@@ -210,6 +266,7 @@ struct World {
   std::string textDirectory = defaultTextDirectory();
   MessageArea messages;
   std::vector<SurfaceTessellationRequest> surfaceTessellations;
+  OperatingSystem os;
 
   CallLog log;
   Ledger ledger;

@@ -30,6 +30,8 @@ class SimTest : public ::testing::Test {
     EXPECT_TRUE(ledger.outstanding().empty()) << "outstanding host allocations:\n"
                                               << joinLines(ledger.outstanding());
     EXPECT_TRUE(ledger.violations().empty()) << "ledger violations:\n" << joinLines(ledger.violations());
+    EXPECT_TRUE(sim::world().os.openKeys.empty()) << "registry keys left open";
+    EXPECT_TRUE(sim::world().os.openHandles.empty()) << "process or thread handles left open";
   }
 };
 

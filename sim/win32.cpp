@@ -1,0 +1,175 @@
+// The registry and process calls off Windows, with the semantics of the
+// Windows functions that the gateway relies on: keys open only when they
+// exist, value names compare without case, a query reports the size it
+// needs, narrow queries convert string data, and every handle must be
+// closed. Built only where <windows.h> is absent.
+#include <cstring>
+#include <string>
+
+#include "host/win32.h"
+#include "sim/text.hpp"
+#include "sim/world.hpp"
+
+namespace {
+
+sim::OperatingSystem& os() { return sim::world().os; }
+
+uintptr_t handleValue(HKEY key) { return reinterpret_cast<uintptr_t>(key); }
+
+// The full path of a key given as a root or an open key, and a subkey.
+bool resolve(HKEY key, const std::u16string& subkey, std::u16string& path) {
+  std::u16string base;
+  if (key == HKEY_CURRENT_USER) {
+    base = u"HKEY_CURRENT_USER";
+  } else if (key == HKEY_LOCAL_MACHINE) {
+    base = u"HKEY_LOCAL_MACHINE";
+  } else {
+    auto it = os().openKeys.find(handleValue(key));
+    if (it == os().openKeys.end()) return false;
+    base = it->second.path;
+  }
+  path = subkey.empty() ? base : base + u"\\" + subkey;
+  return true;
+}
+
+LONG openKey(const char* function, HKEY key, const std::u16string& subkey, DWORD options, REGSAM access,
+             PHKEY result) {
+  if (auto fault = sim::enter(function, sim::utf8(subkey) + "," + std::to_string(access))) return *fault;
+  std::u16string path;
+  if (result == nullptr || options != 0 || !resolve(key, subkey, path)) return 87;  // ERROR_INVALID_PARAMETER
+  const sim::RegistryKey* found = os().findKey(path);
+  if (found == nullptr) return ERROR_FILE_NOT_FOUND;
+  const bool write = (access & KEY_WRITE & ~KEY_READ) != 0;
+  if (write && !found->writable) return ERROR_ACCESS_DENIED;
+  const uintptr_t handle = os().nextHandle++;
+  os().openKeys[handle] = sim::OperatingSystem::OpenKey{path, write};
+  *result = reinterpret_cast<HKEY>(handle);
+  return ERROR_SUCCESS;
+}
+
+const sim::OperatingSystem::OpenKey* openedKey(HKEY key) {
+  auto it = os().openKeys.find(handleValue(key));
+  return it == os().openKeys.end() ? nullptr : &it->second;
+}
+
+// Copies `data` out as RegQueryValueEx does: the size alone without a buffer,
+// ERROR_MORE_DATA with the needed size when the buffer is short.
+LONG answerQuery(const std::vector<unsigned char>& data, DWORD type, LPDWORD typeOut, LPBYTE buffer, LPDWORD size) {
+  if (typeOut != nullptr) *typeOut = type;
+  const auto needed = static_cast<DWORD>(data.size());
+  if (buffer == nullptr) {
+    if (size != nullptr) *size = needed;
+    return ERROR_SUCCESS;
+  }
+  if (size == nullptr) return 87;
+  if (*size < needed) {
+    *size = needed;
+    return ERROR_MORE_DATA;
+  }
+  if (!data.empty()) std::memcpy(buffer, data.data(), data.size());
+  *size = needed;
+  return ERROR_SUCCESS;
+}
+
+bool isStringType(DWORD type) { return type == REG_SZ || type == REG_MULTI_SZ || type == 2 /* REG_EXPAND_SZ */; }
+
+std::u16string unitsOf(const std::vector<unsigned char>& data) {
+  std::u16string units;
+  for (size_t i = 0; i + 1 < data.size(); i += 2)
+    units.push_back(static_cast<char16_t>(data[i] | (data[i + 1] << 8)));
+  return units;
+}
+
+std::u16string wide(LPCWSTR text) { return text == nullptr ? std::u16string() : std::u16string(text); }
+
+}  // namespace
+
+extern "C" {
+
+LONG RegOpenKeyExW(HKEY key, LPCWSTR subkey, DWORD options, REGSAM access, PHKEY result) {
+  return openKey("RegOpenKeyExW", key, wide(subkey), options, access, result);
+}
+
+LONG RegOpenKeyExA(HKEY key, LPCSTR subkey, DWORD options, REGSAM access, PHKEY result) {
+  return openKey("RegOpenKeyExA", key, sim::utf16(subkey == nullptr ? "" : subkey), options, access, result);
+}
+
+LONG RegQueryValueExW(HKEY key, LPCWSTR value, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size) {
+  if (auto fault = sim::enter("RegQueryValueExW", sim::utf8(wide(value)))) return *fault;
+  const auto* opened = openedKey(key);
+  if (opened == nullptr) return 6;  // ERROR_INVALID_HANDLE
+  if (reserved != nullptr) return 87;
+  const sim::RegistryValue* stored = os().value(opened->path, wide(value));
+  if (stored == nullptr) return ERROR_FILE_NOT_FOUND;
+  return answerQuery(stored->data, stored->type, type, data, size);
+}
+
+LONG RegQueryValueExA(HKEY key, LPCSTR value, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size) {
+  if (auto fault = sim::enter("RegQueryValueExA", value == nullptr ? "" : value)) return *fault;
+  const auto* opened = openedKey(key);
+  if (opened == nullptr) return 6;
+  if (reserved != nullptr) return 87;
+  const sim::RegistryValue* stored = os().value(opened->path, sim::utf16(value == nullptr ? "" : value));
+  if (stored == nullptr) return ERROR_FILE_NOT_FOUND;
+  if (!isStringType(stored->type)) return answerQuery(stored->data, stored->type, type, data, size);
+  // String data reaches a narrow caller converted, NULs and all.
+  const std::string narrow = sim::utf8(unitsOf(stored->data));
+  return answerQuery(std::vector<unsigned char>(narrow.begin(), narrow.end()), stored->type, type, data, size);
+}
+
+LONG RegSetValueExW(HKEY key, LPCWSTR value, DWORD reserved, DWORD type, const BYTE* data, DWORD size) {
+  if (auto fault = sim::enter("RegSetValueExW", sim::utf8(wide(value)) + "," + std::to_string(type) + "," +
+                                                    std::to_string(size))) {
+    return *fault;
+  }
+  const auto* opened = openedKey(key);
+  if (opened == nullptr) return 6;
+  if (!opened->write) return ERROR_ACCESS_DENIED;
+  if (reserved != 0 || (data == nullptr && size != 0)) return 87;
+  os().setValue(opened->path, wide(value), type,
+                data == nullptr ? std::vector<unsigned char>() : std::vector<unsigned char>(data, data + size));
+  return ERROR_SUCCESS;
+}
+
+LONG RegCloseKey(HKEY key) {
+  if (auto fault = sim::enter("RegCloseKey", "")) return *fault;
+  if (os().openKeys.erase(handleValue(key)) == 0) return 6;
+  return ERROR_SUCCESS;
+}
+
+BOOL CreateProcessA(LPCSTR application, LPSTR command_line, LPSECURITY_ATTRIBUTES process_attributes,
+                    LPSECURITY_ATTRIBUTES thread_attributes, BOOL inherit_handles, DWORD creation_flags,
+                    LPVOID environment, LPCSTR current_directory, LPSTARTUPINFOA startup_info,
+                    LPPROCESS_INFORMATION process_information) {
+  if (sim::enter("CreateProcessA", command_line == nullptr ? "" : command_line)) return FALSE;
+  if (startup_info == nullptr || process_information == nullptr || process_attributes != nullptr ||
+      thread_attributes != nullptr) {
+    return FALSE;
+  }
+  sim::StartedProcess started;
+  started.commandLine = command_line == nullptr ? "" : command_line;
+  started.startupInfoSize = startup_info->cb;
+  started.creationFlags = creation_flags;
+  started.inheritHandles = inherit_handles != FALSE;
+  started.applicationNameGiven = application != nullptr;
+  started.environmentGiven = environment != nullptr;
+  started.directoryGiven = current_directory != nullptr;
+  if (!os().processesStart) return FALSE;
+  os().processes.push_back(started);
+  const uintptr_t process = os().nextHandle++;
+  const uintptr_t thread = os().nextHandle++;
+  os().openHandles[process] = "process";
+  os().openHandles[thread] = "thread";
+  process_information->hProcess = reinterpret_cast<HANDLE>(process);
+  process_information->hThread = reinterpret_cast<HANDLE>(thread);
+  process_information->dwProcessId = static_cast<DWORD>(os().processes.size());
+  process_information->dwThreadId = static_cast<DWORD>(os().processes.size());
+  return TRUE;
+}
+
+BOOL CloseHandle(HANDLE handle) {
+  if (sim::enter("CloseHandle", "")) return FALSE;
+  return os().openHandles.erase(reinterpret_cast<uintptr_t>(handle)) == 1 ? TRUE : FALSE;
+}
+
+}  // extern "C"
