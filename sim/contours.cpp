@@ -5,6 +5,7 @@
 #include "host/toolkit.h"
 #include "sim/geomdata.hpp"
 #include "sim/handles.hpp"
+#include "sim/visit.hpp"
 #include "sim/world.hpp"
 
 extern "C" {
@@ -14,18 +15,7 @@ StatusCode ProSurfaceContourVisit(ProSurface surface, ProContourVisitAction acti
   SIM_ENTER("ProSurfaceContourVisit", "");
   sim::Surface* s = sim::findSurface(surface);
   if (s == nullptr || action == nullptr) return PRO_TK_BAD_INPUTS;
-  bool visited = false;
-  for (sim::Contour& c : s->contours) {
-    StatusCode status = PRO_TK_NO_ERROR;
-    if (filter != nullptr) {
-      status = filter(sim::handle(c), data);
-      if (status == PRO_TK_CONTINUE) continue;
-    }
-    visited = true;
-    const StatusCode result = action(sim::handle(c), status, data);
-    if (result != PRO_TK_NO_ERROR) return result;
-  }
-  return visited ? PRO_TK_NO_ERROR : PRO_TK_E_NOT_FOUND;
+  return sim::visitEach(s->contours, [](sim::Contour& c) { return sim::handle(c); }, filter, action, data);
 }
 
 StatusCode ProContourBoundbox3dCompute(ProSurface surface, ProContour contour, ProOutline box) {
@@ -54,18 +44,7 @@ StatusCode ProContourEdgeVisit(ProSurface surface, ProContour contour, ProEdgeVi
   const sim::Surface* s = sim::findSurface(surface);
   sim::Contour* c = sim::findContour(contour);
   if (s == nullptr || c == nullptr || !sim::holdsContour(*s, *c) || action == nullptr) return PRO_TK_BAD_INPUTS;
-  bool visited = false;
-  for (sim::Edge& e : c->edges) {
-    StatusCode status = PRO_TK_NO_ERROR;
-    if (filter != nullptr) {
-      status = filter(sim::handle(e), data);
-      if (status == PRO_TK_CONTINUE) continue;
-    }
-    visited = true;
-    const StatusCode result = action(sim::handle(e), status, data);
-    if (result != PRO_TK_NO_ERROR) return result;
-  }
-  return visited ? PRO_TK_NO_ERROR : PRO_TK_E_NOT_FOUND;
+  return sim::visitEach(c->edges, [](sim::Edge& e) { return sim::handle(e); }, filter, action, data);
 }
 
 StatusCode ProEdgeTypeGet(ProEdge edge, ProEnttype* type) {

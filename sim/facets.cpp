@@ -6,6 +6,7 @@
 
 #include "host/toolkit.h"
 #include "sim/handles.hpp"
+#include "sim/visit.hpp"
 #include "sim/handout.hpp"
 #include "sim/world.hpp"
 
@@ -48,15 +49,9 @@ StatusCode ProSolidFacetsetVisit(ProSolid solid, ProFacetsetVisitAction action, 
   SIM_ENTER("ProSolidFacetsetVisit", "");
   sim::Model* model = sim::findModel(solid);
   if (model == nullptr || action == nullptr) return PRO_TK_BAD_INPUTS;
-  int visited = 0;
-  for (const auto& fs : model->facetSets) {
-    ProFacetset item{PRO_TYPE_FACETSET, fs.id, solid};
-    if (filter != nullptr && filter(&item, data) != PRO_TK_NO_ERROR) continue;  // non-zero: pass over
-    ++visited;
-    const StatusCode status = action(&item, PRO_TK_NO_ERROR, data);
-    if (status != PRO_TK_NO_ERROR) return status;
-  }
-  return visited > 0 ? PRO_TK_NO_ERROR : PRO_TK_E_NOT_FOUND;
+  return sim::visitEach(model->facetSets, [solid](const sim::FacetSet& fs) {
+    return ProFacetset{PRO_TYPE_FACETSET, fs.id, solid};
+  }, filter, action, data);
 }
 
 StatusCode ProFacetsetFacetVisit(ProFacetset* facetset, ProFacetVisitAction action, ProModelitemFilterAction filter,
@@ -66,15 +61,10 @@ StatusCode ProFacetsetFacetVisit(ProFacetset* facetset, ProFacetVisitAction acti
   if (set == nullptr || action == nullptr) return PRO_TK_BAD_INPUTS;
   sim::Model* model = sim::itemOwner(facetset);
   const int first = sim::firstFacet(*model, *set);
-  int visited = 0;
-  for (size_t i = 0; i < set->facets.size(); ++i) {
-    ProFacet item{PRO_TYPE_FACET, first + static_cast<int>(i), facetset->owner};
-    if (filter != nullptr && filter(&item, data) != PRO_TK_NO_ERROR) continue;
-    ++visited;
-    const StatusCode status = action(&item, PRO_TK_NO_ERROR, data);
-    if (status != PRO_TK_NO_ERROR) return status;
-  }
-  return visited > 0 ? PRO_TK_NO_ERROR : PRO_TK_E_NOT_FOUND;
+  int next = first;
+  const ProMdl owner = facetset->owner;
+  return sim::visitEach(set->facets, [&next, owner](const auto&) { return ProFacet{PRO_TYPE_FACET, next++, owner}; },
+                        filter, action, data);
 }
 
 StatusCode ProFacetVerticesGet(ProFacet* facet, ProFacetVertex** vertices) {

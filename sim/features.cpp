@@ -4,6 +4,7 @@
 
 #include "host/toolkit.h"
 #include "sim/handles.hpp"
+#include "sim/visit.hpp"
 #include "sim/handout.hpp"
 #include "sim/world.hpp"
 
@@ -23,19 +24,8 @@ StatusCode ProSolidFeatVisit(ProSolid solid, ProFeatureVisitAction action, ProFe
   SIM_ENTER("ProSolidFeatVisit", "");
   sim::Model* m = sim::findModel(solid);
   if (m == nullptr || action == nullptr) return PRO_TK_BAD_INPUTS;
-  bool visited = false;
-  for (const sim::Feature& f : m->features) {
-    ProFeature item = sim::featureItem(*m, f);
-    StatusCode status = PRO_TK_NO_ERROR;
-    if (filter != nullptr) {
-      status = filter(&item, data);
-      if (status == PRO_TK_CONTINUE) continue;
-    }
-    visited = true;
-    const StatusCode result = action(&item, status, data);
-    if (result != PRO_TK_NO_ERROR) return result;
-  }
-  return visited ? PRO_TK_NO_ERROR : PRO_TK_E_NOT_FOUND;
+  return sim::visitEach(m->features, [m](const sim::Feature& f) { return sim::featureItem(*m, f); }, filter, action,
+                       data);
 }
 
 StatusCode ProFeatureInit(ProSolid owner, int feature_id, ProFeature* feature) {

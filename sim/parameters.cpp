@@ -4,6 +4,7 @@
 
 #include "host/toolkit.h"
 #include "sim/handles.hpp"
+#include "sim/visit.hpp"
 #include "sim/text.hpp"
 #include "sim/world.hpp"
 
@@ -33,22 +34,15 @@ StatusCode ProParameterVisit(ProModelitem* owner, ProParameterFilter filter, Pro
   SIM_ENTER("ProParameterVisit", itemArg(owner));
   const std::vector<sim::Parameter>* list = sim::parametersOfItem(owner);
   if (list == nullptr || action == nullptr) return PRO_TK_BAD_INPUTS;
-  bool visited = false;
-  for (size_t i = 0; i < list->size(); ++i) {
+  int index = 0;
+  auto recordOf = [owner, &index](const sim::Parameter& p) {
     ProParameter record{};
-    sim::copyWide(record.id, PRO_NAME_SIZE, (*list)[i].name);
+    sim::copyWide(record.id, PRO_NAME_SIZE, p.name);
     record.owner = *owner;
-    record.index = static_cast<int>(i);
-    StatusCode status = PRO_TK_NO_ERROR;
-    if (filter != nullptr) {
-      status = filter(&record, data);
-      if (status == PRO_TK_CONTINUE) continue;
-    }
-    visited = true;
-    const StatusCode result = action(&record, status, data);
-    if (result != PRO_TK_NO_ERROR) return result;
-  }
-  return visited ? PRO_TK_NO_ERROR : PRO_TK_E_NOT_FOUND;
+    record.index = index++;
+    return record;
+  };
+  return sim::visitEach(*list, recordOf, filter, action, data);
 }
 
 StatusCode ProParameterValueWithUnitsGet(ProParameter* parameter, ProParamvalue* value, ProUnititem* unit) {

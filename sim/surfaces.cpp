@@ -5,6 +5,7 @@
 #include "host/toolkit.h"
 #include "sim/geomdata.hpp"
 #include "sim/handles.hpp"
+#include "sim/visit.hpp"
 #include "sim/world.hpp"
 
 using sim::world;
@@ -25,18 +26,7 @@ StatusCode ProSolidSurfaceVisit(ProSolid solid, ProSurfaceVisitAction action, Pr
   SIM_ENTER("ProSolidSurfaceVisit", "");
   sim::Model* m = sim::findModel(solid);
   if (m == nullptr || action == nullptr) return PRO_TK_BAD_INPUTS;
-  bool visited = false;
-  for (sim::Surface& s : m->surfaces) {
-    StatusCode status = PRO_TK_NO_ERROR;
-    if (filter != nullptr) {
-      status = filter(sim::handle(s), data);
-      if (status == PRO_TK_CONTINUE) continue;
-    }
-    visited = true;
-    const StatusCode result = action(sim::handle(s), status, data);
-    if (result != PRO_TK_NO_ERROR) return result;
-  }
-  return visited ? PRO_TK_NO_ERROR : PRO_TK_E_NOT_FOUND;
+  return sim::visitEach(m->surfaces, [](sim::Surface& s) { return sim::handle(s); }, filter, action, data);
 }
 
 StatusCode ProSurfaceToGeomitem(ProSolid owner, ProSurface surface, ProGeomitem* item) {
