@@ -38,9 +38,7 @@ void weldMesh(const TriangleSoup& soup, BodyRecord& body) {
   std::vector<Triangle>().swap(body.triangles);
   std::vector<Vec3> vertices;
   std::vector<std::int32_t> weldedTo;
-  if (!detail::weldPointsFast(soup.points, vertices, weldedTo)) {
-    detail::weldPointsReference(soup.points, vertices, weldedTo);
-  }
+  detail::weldPoints(soup.points, vertices, weldedTo);
   body.vertices = std::move(vertices);
   detail::buildTrianglesFast(soup, weldedTo, body.vertices.size(), body);
 }

@@ -25,8 +25,9 @@ struct TriangleSoup {
 };
 
 // Replaces the body's vertices and triangles with the welded mesh of the
-// soup: coincident points become one vertex (numbered by first appearance),
-// collapsed triangles are dropped, and identical triangles are reduced to one
+// soup: coincident points become one vertex (numbered by first appearance;
+// points that are exactly equal always share theirs, so the mesh never
+// cracks between them), collapsed triangles are dropped, and identical triangles are reduced to one
 // after the CTI of the surfaces that share them has been merged. Only the
 // body's mesh and its surfaces' cti change.
 void weldMesh(const TriangleSoup& soup, BodyRecord& body);

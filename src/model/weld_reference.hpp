@@ -1,5 +1,6 @@
-// The plain ordered-map weld. Kept callable as the reference that any faster
-// weld must match result for result.
+// The reference weld: exact duplicates merged, then the plain ordered map
+// over the distinct values. Kept callable as what any faster weld must match
+// result for result.
 #pragma once
 
 #include "model/mesh.hpp"

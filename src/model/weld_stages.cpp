@@ -12,21 +12,26 @@
 
 namespace veltrosan::detail {
 
-// Why the fast point weld gives exactly what the ordered map gives
-// -----------------------------------------------------------------
-// The map orders points by TolerantLess, which per axis asks a < fl(b - eps)
-// and a > fl(b + eps) (fl: rounded to double) and moves to the next axis when
-// neither holds. Near ties that is not always a strict weak order, and then
-// only the map itself can say what it does. So the fast weld first shows that
-// on this soup TolerantLess is a strict weak order whose equivalence it knows,
-// and leaves the soup to the map when it cannot.
+// Why the keyed weld gives exactly what the map gives
+// ---------------------------------------------------
+// The reference weld first merges exactly equal points (+0 and -0 are one
+// value) and then runs the ordered map under TolerantLess over the distinct
+// values once each, in order of first appearance: a lookup, and a plain
+// insert with a new vertex when the lookup does not match. Every point gets
+// its value's vertex. The keyed weld shares the first step and stands in for
+// the map only where it can show what the map does.
 //
-// Take one axis and the distinct values of the soup's points on it (+0 and
-// -0 are one value: every comparison treats them alike), sorted ascending.
-// Call p < q "apart" when p < fl(q - eps) and q > fl(p + eps). As fl is
-// monotone, if p <= c <= c' <= q and p, q are not apart, neither are c, c';
-// and if neighbours p < q are apart, every a <= p and b >= q are apart. Cut
-// the sorted values into clusters wherever neighbours are apart:
+// TolerantLess per axis asks a < fl(b - eps) and a > fl(b + eps) (fl: rounded
+// to double) and moves to the next axis when neither holds. Near ties that is
+// not always a strict weak order, and then a lookup's answer can depend on
+// the shape of the tree.
+//
+// Take one axis and the distinct values of the soup on it (+0 and -0 are one
+// value: every comparison treats them alike), sorted ascending. Call p < q
+// "apart" when p < fl(q - eps) and q > fl(p + eps). As fl is monotone, if
+// p <= c <= c' <= q and p, q are not apart, neither are c, c'; and if
+// neighbours p < q are apart, every a <= p and b >= q are apart. Cut the
+// sorted values into clusters wherever neighbours are apart:
 //  (1) values of different clusters are apart, and for apart a < b the axis
 //      says "less" for (a, b) and "greater" for (b, a): it decides as the
 //      values' order does;
@@ -38,25 +43,41 @@ namespace veltrosan::detail {
 // axes tie on every axis, so TolerantLess makes them equivalent; call such a
 // set a class.
 //
-// Now compare two classes A and B axis by axis. While their keys are equal
-// and not loose the axis ties. At the first other axis k, if the values are
-// apart the axis decides by their order. If not, both lie in one loose
-// cluster, and A and B fall into one "block": classes with equal, not loose
-// keys before k whose values on k form a run without an apart neighbour pair
-// (by the first remark, everything between two values that are not apart
-// stays in their run). So TolerantLess orders the classes lexicographically,
-// axis by axis, by key, except that inside each block it orders them as it
-// does there. The weld sorts each block by TolerantLess and asks every pair
-// of it both ways; when every block comes out strictly and totally ordered,
-// TolerantLess is a strict total order on the classes, hence a strict weak
-// order on the points whose equivalence is "same class". On such an order the
-// map is an ordinary map: each point welds to the first earlier point of its
-// class, and vertices are numbered by first appearance and keep that first
-// point's coordinates. That is what weldPointsFast computes: exact
-// deduplication, one radix sort per axis, a second deduplication on the keys
-// and the check of the blocks. A block that is not so ordered, blocks too
-// large to check within a budget of comparisons, or a NaN (which compares
-// false with everything) send the whole soup to the map. Usually every
+// Compare two classes A and B axis by axis. While their keys are equal and
+// not loose the axis ties. At the first other axis k, if the values are apart
+// the axis decides by their order. If not, both lie in one loose cluster, and
+// A and B fall into one "block": classes with equal, not loose keys before k
+// whose values on k form a run without an apart neighbour pair (by the first
+// remark, everything between two values that are not apart stays in their
+// run). So TolerantLess orders the classes lexicographically, axis by axis,
+// by key, except inside each block, and each block is a contiguous stretch of
+// that order. Call the blocks and the classes outside every block "units":
+// TolerantLess orders any two values of different units as the key order
+// does.
+//
+// That fixes where the map's tree keeps its keys, whatever happens inside a
+// unit. An insert lands between the two in-order neighbours of the slot it
+// reaches, both of which it compared with: it went right at one, which is
+// thus not greater, and left at the other, which is greater; and it inserts
+// only when the first is less. So the keys stay sorted by unit. A lookup
+// returns a key that is not less than the value, which thus lies in the
+// value's unit or a later one, and matches only a key that is not greater
+// either: one of the value's own unit. Inside a unit:
+//  - where TolerantLess orders the unit's classes strictly and totally, every
+//    comparison of a value with the tree's keys agrees with one order, so the
+//    map behaves as an ordinary map: a value finds the key of its class when
+//    that is in the tree, and is inserted (not refused) otherwise;
+//  - where every two of the unit's classes compare strictly one way, even in
+//    a cycle, and every class holds a single value, no key is equivalent to
+//    a value that is looked up (each value is looked up once), so no lookup
+//    matches: each value becomes a vertex of its own.
+// In both cases each value welds to the first value of its class, and the
+// vertices are numbered by the first appearance of their class. That is what
+// weldDistinctFast computes: one radix sort per axis, a deduplication on the
+// keys and the check of the blocks, each block asked pair by pair both ways.
+// Two classes of a block that tie, a cycle through a class of several values,
+// blocks too large to check within a budget of comparisons, or a NaN (which
+// compares false with everything) leave the soup to the map. Usually every
 // cluster holds one value, and the second deduplication and the check are
 // skipped.
 
@@ -76,20 +97,17 @@ double doubleOf(std::uint64_t b) {
   return v;
 }
 
-// A point's coordinates as bit patterns: equal patterns are the same point.
-struct PointBits {
-  std::array<std::uint64_t, 3> axis;
-  bool operator==(const PointBits& o) const {
-    return axis[0] == o.axis[0] && axis[1] == o.axis[1] && axis[2] == o.axis[2];
-  }
-};
+// One bit pattern per value: -0 as +0. A NaN keeps its own pattern, so a
+// point copied with its NaN is still the same point.
+std::uint64_t valueBits(double v) { return bitsOf(v == 0.0 ? 0.0 : v); }
 
-PointBits bitsOf(const Vec3& p) { return PointBits{{bitsOf(p.x), bitsOf(p.y), bitsOf(p.z)}}; }
+bool sameValue(double a, double b) { return a == b || bitsOf(a) == bitsOf(b); }
 
-Vec3 pointOf(const PointBits& b) { return Vec3(doubleOf(b.axis[0]), doubleOf(b.axis[1]), doubleOf(b.axis[2])); }
+bool sameValue(const Vec3& p, const Vec3& q) { return sameValue(p.x, q.x) && sameValue(p.y, q.y) && sameValue(p.z, q.z); }
 
-std::uint64_t hashOf(const PointBits& b) {
-  std::uint64_t h = b.axis[0] * 0x9E3779B97F4A7C15u + b.axis[1] * 0xC2B2AE3D27D4EB4Fu + b.axis[2] * 0x165667B19E3779F9u;
+std::uint64_t hashOf(const Vec3& p) {
+  std::uint64_t h = valueBits(p.x) * 0x9E3779B97F4A7C15u + valueBits(p.y) * 0xC2B2AE3D27D4EB4Fu +
+                    valueBits(p.z) * 0x165667B19E3779F9u;
   // Nice values have zero low mantissa bits; fold the high bits down.
   h ^= h >> 32;
   h *= 0xD6E8FEB86659FD93u;
@@ -97,11 +115,11 @@ std::uint64_t hashOf(const PointBits& b) {
   return h;
 }
 
-// Numbers distinct bit patterns in order of first appearance (open
-// addressing, linear probing, kept at most half full).
-class ExactIndex {
+// Numbers distinct values in order of first appearance, keeping the first
+// point of each (open addressing, linear probing, kept at most half full).
+class FirstSeenIndex {
  public:
-  explicit ExactIndex(std::size_t expected) {
+  explicit FirstSeenIndex(std::size_t expected) {
     std::size_t capacity = 16;
     while (capacity < 2 * expected) capacity *= 2;
     slots_.assign(capacity, kNone);
@@ -109,25 +127,28 @@ class ExactIndex {
     keys_.reserve(expected);
   }
 
-  // The pattern's number; an unseen pattern gets the next one.
-  std::uint32_t insert(const PointBits& b) {
-    for (std::size_t i = hashOf(b) & mask_;; i = (i + 1) & mask_) {
+  // The value's number; an unseen value gets the next one.
+  std::uint32_t insert(const Vec3& p) {
+    for (std::size_t i = hashOf(p) & mask_;; i = (i + 1) & mask_) {
       const std::uint32_t slot = slots_[i];
       if (slot == kNone) {
         const auto id = static_cast<std::uint32_t>(keys_.size());
         slots_[i] = id;
-        keys_.push_back(b);
+        keys_.push_back(p);
         if (2 * keys_.size() > slots_.size()) grow();
         return id;
       }
-      if (keys_[slot] == b) return slot;
+      if (sameValue(keys_[slot], p)) return slot;
     }
   }
 
-  std::vector<PointBits>& keys() { return keys_; }
+  std::size_t size() const { return keys_.size(); }
 
-  // Frees the table; the keys stay.
-  void dropTable() { std::vector<std::uint32_t>().swap(slots_); }
+  // Frees the table and hands over the first points.
+  std::vector<Vec3> takeKeys() {
+    std::vector<std::uint32_t>().swap(slots_);
+    return std::move(keys_);
+  }
 
  private:
   void grow() {
@@ -141,9 +162,16 @@ class ExactIndex {
   }
 
   std::vector<std::uint32_t> slots_;
-  std::vector<PointBits> keys_;
+  std::vector<Vec3> keys_;
   std::size_t mask_ = 0;
 };
+
+// A point's coordinates as value patterns, as the keying works on them.
+struct PointBits {
+  std::array<std::uint64_t, 3> axis;
+};
+
+Vec3 pointOf(const PointBits& b) { return Vec3(doubleOf(b.axis[0]), doubleOf(b.axis[1]), doubleOf(b.axis[2])); }
 
 // A sort key with the item it belongs to.
 struct Keyed {
@@ -180,7 +208,7 @@ void radixSort(std::vector<Keyed>& data) {
 // Orders doubles as unsigned integers; -0 is taken as +0 and NaN never
 // reaches here.
 std::uint64_t orderKey(double v) {
-  const std::uint64_t b = bitsOf(v == 0.0 ? 0.0 : v);
+  const std::uint64_t b = valueBits(v);
   return (b >> 63) != 0 ? ~b : b | (std::uint64_t{1} << 63);
 }
 
@@ -192,16 +220,13 @@ bool apart(double p, double q) { return p < q - kWeldEpsilon && q > p + kWeldEps
 // Every pair in lo..hi ties both ways (see the proof above).
 bool tiesThroughout(double lo, double hi) { return lo >= hi - kWeldEpsilon && hi <= lo + kWeldEpsilon; }
 
-// Replaces each pattern's coordinate on one axis by its key (see above).
-// False when a value is NaN. Sets `changed` when any coordinate's bits change
-// and marks, in `loose`, the patterns whose value lies in a loose cluster.
-bool keyAxis(std::vector<PointBits>& keys, int axis, bool& changed, std::vector<std::uint8_t>& loose) {
+// Replaces each value's coordinate on one axis by its key (see above). Sets
+// `changed` when any coordinate's bits change and marks, in `loose`, the
+// values whose coordinate lies in a loose cluster.
+void keyAxis(std::vector<PointBits>& keys, int axis, bool& changed, std::vector<std::uint8_t>& loose) {
+  if (keys.empty()) return;
   std::vector<Keyed> sorted(keys.size());
-  for (std::uint32_t i = 0; i < keys.size(); ++i) {
-    const double v = doubleOf(keys[i].axis[axis]);
-    if (v != v) return false;
-    sorted[i] = Keyed{orderKey(v), i};
-  }
+  for (std::uint32_t i = 0; i < keys.size(); ++i) sorted[i] = Keyed{orderKey(doubleOf(keys[i].axis[axis])), i};
   radixSort(sorted);
 
   auto set = [&](std::size_t i, std::uint64_t key) {
@@ -217,12 +242,8 @@ bool keyAxis(std::vector<PointBits>& keys, int axis, bool& changed, std::vector<
       for (std::size_t i = start; i < end; ++i) set(i, bitsOf(lo));
       return;
     }
-    for (std::size_t i = start; i < end; ++i) {
-      set(i, bitsOf(valueOfOrderKey(sorted[i].key)));
-      loose[sorted[i].item] |= static_cast<std::uint8_t>(1u << axis);
-    }
+    for (std::size_t i = start; i < end; ++i) loose[sorted[i].item] |= static_cast<std::uint8_t>(1u << axis);
   };
-  if (sorted.empty()) return true;
   std::size_t start = 0;
   double lo = valueOfOrderKey(sorted[0].key);
   double prev = lo;
@@ -238,27 +259,35 @@ bool keyAxis(std::vector<PointBits>& keys, int axis, bool& changed, std::vector<
     lo = prev = v;
   }
   close(start, sorted.size(), lo, prev);
-  return true;
 }
 
-// Checks that TolerantLess orders each block of `axis` (see above) strictly
-// and totally: the block's classes (`classes` holds each class's keys) are
-// sorted by TolerantLess itself and every pair is then asked both ways. A
-// class with a loose key on an earlier axis belongs to a block of that axis. `budget` bounds the comparisons over all axes; false when it runs
-// out or a block is not so ordered.
-bool looseBlocksOrdered(const std::vector<Vec3>& classes, const std::vector<std::uint8_t>& loose, int axis,
-                        std::size_t& budget) {
+// The classes that the keyed weld found: their keys, the axes on which a key
+// is loose, and whether a class holds more than one distinct value.
+struct Classes {
+  std::vector<Vec3> keys;
+  std::vector<std::uint8_t> loose;
+  std::vector<std::uint8_t> several;  // empty: every class is one value
+};
+
+// Checks that the map's welds are known inside each block of `axis` (see
+// above): every two classes of the block compare strictly one way, and either
+// each class is a single value or TolerantLess orders them totally. A class
+// with a loose key on an earlier axis belongs to a block of that axis.
+// `budget` bounds the comparisons over all axes; false when it runs out or a
+// block fails the check.
+bool blocksDecided(const Classes& classes, int axis, std::size_t& budget) {
   auto at = [](const Vec3& p, int a) { return a == 0 ? p.x : a == 1 ? p.y : p.z; };
   const auto earlier = static_cast<std::uint8_t>((1u << axis) - 1);
   std::vector<std::uint32_t> doubtful;
-  for (std::uint32_t i = 0; i < classes.size(); ++i) {
-    if ((loose[i] & (1u << axis)) != 0 && (loose[i] & earlier) == 0) doubtful.push_back(i);
+  for (std::uint32_t i = 0; i < classes.keys.size(); ++i) {
+    if ((classes.loose[i] & (1u << axis)) != 0 && (classes.loose[i] & earlier) == 0) doubtful.push_back(i);
   }
   if (doubtful.empty()) return true;
+  const std::vector<Vec3>& keys = classes.keys;
   // Keys are never NaN or -0, so plain comparisons order them.
   auto keyLess = [&](std::uint32_t i, std::uint32_t j) {
     for (int a = 0; a <= axis; ++a) {
-      const double u = at(classes[i], a), v = at(classes[j], a);
+      const double u = at(keys[i], a), v = at(keys[j], a);
       if (u != v) return u < v;
     }
     return false;
@@ -269,9 +298,9 @@ bool looseBlocksOrdered(const std::vector<Vec3>& classes, const std::vector<std:
   // decides and agrees with TolerantLess.
   auto sameBlock = [&](std::uint32_t i, std::uint32_t j) {
     for (int a = 0; a < axis; ++a) {
-      if (at(classes[i], a) != at(classes[j], a)) return false;
+      if (at(keys[i], a) != at(keys[j], a)) return false;
     }
-    return !apart(at(classes[i], axis), at(classes[j], axis));
+    return !apart(at(keys[i], axis), at(keys[j], axis));
   };
   const TolerantLess less;
   std::vector<const Vec3*> block;
@@ -279,21 +308,32 @@ bool looseBlocksOrdered(const std::vector<Vec3>& classes, const std::vector<std:
     std::size_t last = first + 1;
     while (last < doubtful.size() && sameBlock(doubtful[last - 1], doubtful[last])) ++last;
     const std::size_t n = last - first;
-    if (n * n > budget) return false;
-    budget -= n * n;
+    if (2 * n * n > budget) return false;
+    budget -= 2 * n * n;
+    bool singleValues = true;
     block.clear();
-    for (std::size_t i = first; i < last; ++i) block.push_back(&classes[doubtful[i]]);
-    // Insertion sort, bounded at both ends: the order is not yet known to
-    // be one.
-    for (std::size_t i = 1; i < n; ++i) {
-      const Vec3* p = block[i];
-      std::size_t j = i;
-      for (; j > 0 && less(*p, *block[j - 1]); --j) block[j] = block[j - 1];
-      block[j] = p;
+    for (std::size_t i = first; i < last; ++i) {
+      block.push_back(&keys[doubtful[i]]);
+      if (!classes.several.empty() && classes.several[doubtful[i]] != 0) singleValues = false;
     }
     for (std::size_t i = 0; i < n; ++i) {
       for (std::size_t j = i + 1; j < n; ++j) {
-        if (!less(*block[i], *block[j]) || less(*block[j], *block[i])) return false;
+        if (less(*block[i], *block[j]) == less(*block[j], *block[i])) return false;
+      }
+    }
+    if (!singleValues) {
+      // Insertion sort, bounded at both ends: the order is not yet known to
+      // be one. A total order comes out with every pair in order.
+      for (std::size_t i = 1; i < n; ++i) {
+        const Vec3* p = block[i];
+        std::size_t j = i;
+        for (; j > 0 && less(*p, *block[j - 1]); --j) block[j] = block[j - 1];
+        block[j] = p;
+      }
+      for (std::size_t i = 0; i < n; ++i) {
+        for (std::size_t j = i + 1; j < n; ++j) {
+          if (!less(*block[i], *block[j])) return false;
+        }
       }
     }
     first = last;
@@ -365,98 +405,135 @@ void mergeSharedCtiAndDropRepeats(BodyRecord& body) {
 
 }  // namespace
 
-bool weldPointsFast(const std::vector<Vec3>& points, std::vector<Vec3>& vertices, std::vector<std::int32_t>& weldedTo) {
-  vertices.clear();
-  weldedTo.clear();
-  // Vertex positions are int32.
-  if (points.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) return false;
-
-  // Exact duplicates first: weldedTo holds each point's pattern number.
+DistinctPoints distinctPoints(const std::vector<Vec3>& points) {
+  DistinctPoints out;
   // A tessellation shares each vertex among about six triangles, so about
   // one point in six is new; the table grows when there are more.
-  ExactIndex exact(points.size() / 6);
-  weldedTo.resize(points.size());
-  for (std::size_t i = 0; i < points.size(); ++i) weldedTo[i] = static_cast<std::int32_t>(exact.insert(bitsOf(points[i])));
-  exact.dropTable();
-  std::vector<PointBits>& distinct = exact.keys();
+  FirstSeenIndex index(points.size() / 6);
+  out.valueOf.resize(points.size());
+  for (std::size_t i = 0; i < points.size(); ++i) out.valueOf[i] = static_cast<std::int32_t>(index.insert(points[i]));
+  out.values = index.takeKeys();
+  return out;
+}
 
-  // Vertices keep the coordinates of their first point: the patterns as seen.
-  std::vector<Vec3> firstPoints;
-  firstPoints.reserve(distinct.size());
-  for (const PointBits& b : distinct) firstPoints.push_back(pointOf(b));
+bool weldDistinctFast(const std::vector<Vec3>& values, std::vector<std::int32_t>& vertexOf) {
+  vertexOf.clear();
+  std::vector<PointBits> keys;
+  keys.reserve(values.size());
+  for (const Vec3& p : values) {
+    if (p.x != p.x || p.y != p.y || p.z != p.z) return false;
+    keys.push_back(PointBits{{valueBits(p.x), valueBits(p.y), valueBits(p.z)}});
+  }
 
   bool changed = false;
-  std::vector<std::uint8_t> loose(distinct.size(), 0);
-  for (int axis = 0; axis < 3; ++axis) {
-    if (!keyAxis(distinct, axis, changed, loose)) {
-      weldedTo.clear();
-      return false;
-    }
-  }
+  Classes classes;
+  classes.loose.assign(values.size(), 0);
+  for (int axis = 0; axis < 3; ++axis) keyAxis(keys, axis, changed, classes.loose);
 
-  // Patterns with equal keys weld; numbering groups by their first pattern
-  // keeps the order of first appearance in the soup. When no key differs
-  // from its value every pattern is a group of its own.
-  std::vector<Vec3> classes;
-  std::vector<std::uint8_t> classLoose;
+  // Values with equal keys weld; numbering the classes by their first value
+  // keeps the order of first appearance. When no key differs from its value
+  // every value is a class of its own.
+  vertexOf.resize(values.size());
   if (changed) {
-    ExactIndex byKeys(distinct.size());
-    std::vector<std::uint32_t> group(distinct.size());
-    for (std::size_t i = 0; i < distinct.size(); ++i) {
-      const auto before = static_cast<std::uint32_t>(byKeys.keys().size());
-      group[i] = byKeys.insert(distinct[i]);
-      if (group[i] == before) {
-        vertices.push_back(firstPoints[i]);
-        classLoose.push_back(loose[i]);
+    FirstSeenIndex byKeys(values.size());
+    std::vector<std::uint8_t> looseOfClass;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      const std::size_t before = byKeys.size();
+      const std::uint32_t c = byKeys.insert(pointOf(keys[i]));
+      vertexOf[i] = static_cast<std::int32_t>(c);
+      if (c == before) {
+        looseOfClass.push_back(classes.loose[i]);
+        classes.several.push_back(0);
+      } else {
+        classes.several[c] = 1;
       }
     }
-    for (std::int32_t& w : weldedTo) w = static_cast<std::int32_t>(group[static_cast<std::size_t>(w)]);
-    byKeys.dropTable();
-    classes.reserve(byKeys.keys().size());
-    for (const PointBits& b : byKeys.keys()) classes.push_back(pointOf(b));
+    classes.loose = std::move(looseOfClass);
+    std::vector<PointBits>().swap(keys);
+    classes.keys = byKeys.takeKeys();
   } else {
-    vertices = std::move(firstPoints);
-    classLoose = std::move(loose);
+    for (std::size_t i = 0; i < values.size(); ++i) vertexOf[i] = static_cast<std::int32_t>(i);
+    classes.keys.reserve(keys.size());
+    for (const PointBits& b : keys) classes.keys.push_back(pointOf(b));
   }
 
-  std::size_t budget = 64 * vertices.size() + (std::size_t{1} << 20);
+  std::size_t budget = 64 * classes.keys.size() + (std::size_t{1} << 20);
   for (int axis = 0; axis < 3; ++axis) {
-    const std::vector<Vec3>& keyed = changed ? classes : vertices;
-    if (!looseBlocksOrdered(keyed, classLoose, axis, budget)) {
-      vertices.clear();
-      weldedTo.clear();
+    if (!blocksDecided(classes, axis, budget)) {
+      vertexOf.clear();
       return false;
     }
   }
   return true;
 }
 
-void weldPointsReference(const std::vector<Vec3>& points, std::vector<Vec3>& vertices,
-                         std::vector<std::int32_t>& weldedTo) {
-  vertices.clear();
-  weldedTo.clear();
-  // Each point gets the vertex of the first key not less than it when it is
+void weldDistinctByMap(const std::vector<Vec3>& values, std::vector<std::int32_t>& vertexOf) {
+  vertexOf.clear();
+  vertexOf.reserve(values.size());
+  // Each value gets the vertex of the first key not less than it when it is
   // not less than that key either.
   std::map<Vec3, std::int32_t, TolerantLess> vertexMap;
-  weldedTo.reserve(points.size());
   const TolerantLess less;
-  for (const Vec3& p : points) {
+  std::int32_t vertices = 0;
+  for (const Vec3& p : values) {
     auto it = vertexMap.lower_bound(p);
     if (it != vertexMap.end() && !less(p, it->first)) {
-      weldedTo.push_back(it->second);
+      vertexOf.push_back(it->second);
       continue;
     }
-    const auto n = static_cast<std::int32_t>(vertices.size());
     // A plain insert, not one at the lookup's position: near ties the
     // tolerant order can say a < b and b < a at once, and an insert at a hint
     // then links the node where the tree already has one, corrupting it. A
     // plain insert's walk always ends at a free slot. The order is not
-    // transitive either, so the map may refuse a point that the lookup did
-    // not match; the point keeps its own vertex anyway.
-    vertexMap.insert(std::pair<const Vec3, std::int32_t>(p, n));
-    vertices.push_back(p);
-    weldedTo.push_back(n);
+    // transitive either, so the map may refuse a value that the lookup did
+    // not match; the value keeps its own vertex anyway.
+    vertexMap.insert(std::pair<const Vec3, std::int32_t>(p, vertices));
+    vertexOf.push_back(vertices++);
   }
+}
+
+namespace {
+
+// Vertices from the values' welds, each the first value of its vertex, and
+// every point's vertex in place of its value.
+void finishPoints(DistinctPoints& distinct, const std::vector<std::int32_t>& vertexOf, std::vector<Vec3>& vertices,
+                  std::vector<std::int32_t>& weldedTo) {
+  vertices.clear();
+  for (std::size_t v = 0; v < distinct.values.size(); ++v) {
+    if (static_cast<std::size_t>(vertexOf[v]) == vertices.size()) vertices.push_back(distinct.values[v]);
+  }
+  std::vector<Vec3>().swap(distinct.values);
+  weldedTo = std::move(distinct.valueOf);
+  for (std::int32_t& w : weldedTo) w = vertexOf[static_cast<std::size_t>(w)];
+}
+
+}  // namespace
+
+void weldPoints(const std::vector<Vec3>& points, std::vector<Vec3>& vertices, std::vector<std::int32_t>& weldedTo) {
+  DistinctPoints distinct = distinctPoints(points);
+  std::vector<std::int32_t> vertexOf;
+  if (!weldDistinctFast(distinct.values, vertexOf)) weldDistinctByMap(distinct.values, vertexOf);
+  finishPoints(distinct, vertexOf, vertices, weldedTo);
+}
+
+bool weldPointsFast(const std::vector<Vec3>& points, std::vector<Vec3>& vertices, std::vector<std::int32_t>& weldedTo) {
+  DistinctPoints distinct = distinctPoints(points);
+  std::vector<std::int32_t> vertexOf;
+  if (!weldDistinctFast(distinct.values, vertexOf)) {
+    vertices.clear();
+    weldedTo.clear();
+    return false;
+  }
+  finishPoints(distinct, vertexOf, vertices, weldedTo);
+  return true;
+}
+
+void weldPointsReference(const std::vector<Vec3>& points, std::vector<Vec3>& vertices,
+                         std::vector<std::int32_t>& weldedTo) {
+  DistinctPoints distinct = distinctPoints(points);
+  std::vector<std::int32_t> vertexOf;
+  weldDistinctByMap(distinct.values, vertexOf);
+  finishPoints(distinct, vertexOf, vertices, weldedTo);
 }
 
 void buildTrianglesFast(const TriangleSoup& soup, const std::vector<std::int32_t>& weldedTo, std::size_t vertexCount,

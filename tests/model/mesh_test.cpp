@@ -132,6 +132,23 @@ TEST(WeldMesh, ToleranceFollowsDoublePrecisionBounds) {
   }
 }
 
+// p ties with k, and k' = k - 1.5e-15 ties with p but not with k. However the
+// tolerance chains, both copies of p are one point: they get one vertex (k's,
+// which p met first), and the two triangles through p keep their common edge.
+TEST(WeldMesh, ExactlyEqualPointsShareAVertexWhereTheToleranceChains) {
+  const Vec3 k(1, 1, 1), p(1 - 0.6e-15, 1, 1), kPrime(1 - 1.5e-15, 1, 1);
+  const Vec3 x5(5, 0, 0), y5(0, 5, 0), x6(6, 0, 0), y6(0, 6, 0), x7(7, 0, 0), y7(0, 7, 0), x8(8, 0, 0);
+  TriangleSoup soup;
+  soup.addTriangle(k, x5, y5, 0);
+  soup.addTriangle(p, x6, y6, 1);
+  soup.addTriangle(kPrime, x7, y7, 2);
+  soup.addTriangle(p, y6, x8, 3);
+  BodyRecord body = bodyWithCtis({-1, -1, -1, -1});
+  weldMesh(soup, body);
+  EXPECT_EQ(body.vertices, (std::vector<Vec3>{k, x5, y5, x6, y6, kPrime, x7, y7, x8}));
+  EXPECT_EQ(body.triangles, (std::vector<Triangle>{{0, 1, 2, 0}, {0, 3, 4, 1}, {0, 4, 8, 3}, {5, 6, 7, 2}}));
+}
+
 TEST(WeldMesh, DropsTrianglesThatCollapse) {
   // The second triangle's corners 3 and 5 weld into one vertex.
   const TriangleSoup soup = rawSoup({kO, kX, kY, kO, kXY, Vec3(4e-16, 0, 0)}, {0, 0});

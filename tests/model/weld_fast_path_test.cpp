@@ -1,12 +1,16 @@
-// The fast weld against the plain ordered-map weld: the same vertices bit for
-// bit, the same triangles and the same surface CTIs, on realistic soups and on
-// soups built to catch a shortcut out.
+// The keyed weld against the reference weld (exact repeats merged, then the
+// ordered map over the distinct values): the same vertices bit for bit, the
+// same triangles and the same surface CTIs, on realistic soups and on soups
+// built to catch a shortcut out; and neither ever gives two exactly equal
+// points two vertices, which the map alone over every point does near ties.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -76,8 +80,42 @@ bool takesFastPath(const TriangleSoup& soup) {
   return detail::weldPointsFast(soup.points, vertices, weldedTo);
 }
 
-// weldMesh and the reference on the same soup and surfaces give one body.
-void expectSameAsReference(const TriangleSoup& soup, const BodyRecord& start, const std::string& what) {
+// The map alone over every soup point, repeats included, as the weld once
+// ran: near ties a repeat can miss its own key and get a vertex of its own.
+std::vector<std::int32_t> pureMapWeld(const std::vector<Vec3>& points) {
+  std::map<Vec3, std::int32_t, detail::TolerantLess> vertexMap;
+  const detail::TolerantLess less;
+  std::vector<std::int32_t> weldedTo;
+  std::int32_t vertices = 0;
+  for (const Vec3& p : points) {
+    auto it = vertexMap.lower_bound(p);
+    if (it != vertexMap.end() && !less(p, it->first)) {
+      weldedTo.push_back(it->second);
+      continue;
+    }
+    vertexMap.insert(std::pair<const Vec3, std::int32_t>(p, vertices));
+    weldedTo.push_back(vertices++);
+  }
+  return weldedTo;
+}
+
+// Whether two exactly equal points (+0 and -0 alike; no NaN here) got
+// different vertices.
+bool splitsEqualPoints(const std::vector<Vec3>& points, const std::vector<std::int32_t>& weldedTo) {
+  std::map<std::array<double, 3>, std::int32_t> seen;
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    const Vec3& p = points[i];
+    const auto [it, added] = seen.emplace(std::array<double, 3>{p.x + 0.0, p.y + 0.0, p.z + 0.0}, weldedTo[i]);
+    if (!added && it->second != weldedTo[i]) return true;
+  }
+  return false;
+}
+
+// weldMesh and the reference on the same soup and surfaces give one body,
+// exactly equal points share a vertex, and where the map alone over every
+// point splits no such pair the weld is the same as that. Returns whether
+// the map alone splits one.
+bool expectSameAsReference(const TriangleSoup& soup, const BodyRecord& start, const std::string& what) {
   BodyRecord fast = start;
   BodyRecord reference = start;
   weldMesh(soup, fast);
@@ -86,14 +124,22 @@ void expectSameAsReference(const TriangleSoup& soup, const BodyRecord& start, co
   EXPECT_EQ(fast.triangles, reference.triangles) << what;
   EXPECT_EQ(ctisOf(fast), ctisOf(reference)) << what;
 
-  // Where the fast point weld runs, it alone matches the map as well.
   std::vector<Vec3> vertices, mapVertices;
   std::vector<std::int32_t> weldedTo, mapWeldedTo;
+  detail::weldPointsReference(soup.points, mapVertices, mapWeldedTo);
+  EXPECT_FALSE(splitsEqualPoints(soup.points, mapWeldedTo)) << what;
+  const std::vector<std::int32_t> pure = pureMapWeld(soup.points);
+  const bool pureSplits = splitsEqualPoints(soup.points, pure);
+  if (!pureSplits) {
+    EXPECT_EQ(mapWeldedTo, pure) << what;
+  }
+
+  // Where the keyed weld decides, it alone matches the reference as well.
   if (detail::weldPointsFast(soup.points, vertices, weldedTo)) {
-    detail::weldPointsReference(soup.points, mapVertices, mapWeldedTo);
     EXPECT_EQ(vertexBits(vertices), vertexBits(mapVertices)) << what;
     EXPECT_EQ(weldedTo, mapWeldedTo) << what;
   }
+  return pureSplits;
 }
 
 // A UV sphere. With `shared` the corners come from one vertex grid with exact
@@ -210,11 +256,16 @@ TEST(WeldFastPath, NearTiesGiveTheMapsResult) {
       {"few ulps at 16", {{16, 16, 16}, {2, 0, 0}, {0, 2, 0}, {ulps(16, 1), 16, ulps(16, -2)}, {3, 0, 0}, {0, 3, 0}}, true},
       {"few ulps at 100", {{100, 0, 0}, {2, 0, 0}, {0, 2, 0}, {ulps(100, 1), 0, 0}, {ulps(100, -1), 1, 0}, {0, 3, 0}}, true},
       {"few ulps at 1e6", {{1e6, 1e6, 0}, {2, 0, 0}, {0, 2, 0}, {ulps(1e6, 3), ulps(1e6, -3), 0}, {3, 0, 0}, {0, 3, 0}}, true},
+      // A cycle: 0 < 1.2 eps by x, but each neighbouring pair ties in x and
+      // y orders it the other way. Every two points still compare strictly
+      // one way, and each is one value, so no lookup can match.
       {"chain 0, 0.6 eps, 1.2 eps",
        {{0, 5, 0}, {7, 0, 0}, {0, 7, 0}, {1.2 * kEps, 3, 0}, {8, 0, 0}, {0, 8, 0}, {0.6 * kEps, 4, 0}, {9, 0, 0}, {0, 9, 0}},
-       false},
-      // p matches k until k' = k - 1.5 eps arrives; from then on the map
-      // gives p to k'. No cache of exact duplicates reproduces that.
+       true},
+      {"chain in x, y against it", {{0, 5, 0}, {1.2 * kEps, 3, 0}, {0.6 * kEps, 4, 0}}, true},
+      {"chain in y, z against it", {{5, 0, 2}, {5, 0.7 * kEps, 1}, {5, 1.4 * kEps, 0}}, true},
+      // p ties with k and with k' = k - 1.5 eps, which is apart from k: the
+      // tree decides where p goes, so the map must run.
       {"k, p, k', p",
        {{1, 1, 1}, {5, 0, 0}, {0, 5, 0}, {1 - 0.6 * kEps, 1, 1}, {6, 0, 0}, {0, 6, 0},
         {1 - 1.5 * kEps, 1, 1}, {7, 0, 0}, {0, 7, 0}, {1 - 0.6 * kEps, 1, 1}, {8, 0, 0}, {0, 8, 0}},
@@ -239,6 +290,49 @@ TEST(WeldFastPath, NearTiesGiveTheMapsResult) {
   }
 }
 
+// Soups on which the map alone over every point gives an exact repeat of a
+// point another vertex than its first occurrence got, so that the mesh
+// cracks there. The weld decides once per value: each repeat keeps its
+// vertex.
+TEST(WeldFastPath, ExactRepeatsKeepTheirVertexWhereTheMapAloneSplitsThem) {
+  const double a = 10.0;
+  const double ulp = std::nextafter(a, 20.0) - a;  // above half the tolerance
+  auto chain = [&](int ulps, double y) { return Vec3(a + ulps * ulp, y, 0); };
+  struct Case {
+    std::string what;
+    std::vector<Vec3> corners;
+    bool fast;
+    std::vector<std::int32_t> weldedTo;
+  };
+  const Case cases[] = {
+      // p ties with k; k' = k - 1.5 eps is apart from k and ties with p. Once
+      // k' is in the map, the map alone gives the second p to k'.
+      {"k, p, k', p",
+       {{1, 1, 1}, {5, 0, 0}, {0, 5, 0}, {1 - 0.6 * kEps, 1, 1}, {6, 0, 0}, {0, 6, 0},
+        {1 - 1.5 * kEps, 1, 1}, {7, 0, 0}, {0, 7, 0}, {1 - 0.6 * kEps, 1, 1}, {8, 0, 0}, {0, 8, 0}},
+       false,
+       {0, 1, 2, 0, 3, 4, 5, 6, 7, 0, 8, 9}},
+      // Nine values one ulp apart at 10, each neighbouring pair tying in x, y
+      // ordering them in cycles; then a repeat of the eighth. Every value
+      // is a vertex of its own.
+      {"one-ulp chain",
+       {chain(5, 5), chain(8, 2), chain(7, 0), chain(2, 7), chain(4, 6), chain(3, 8), chain(0, 4), chain(6, 3),
+        chain(1, 1), chain(6, 3), {0, 0, 0}, {0, 1, 0}},
+       true,
+       {0, 1, 2, 3, 4, 5, 6, 7, 8, 7, 9, 10}},
+  };
+  for (const Case& c : cases) {
+    const TriangleSoup soup = rawSoup(c.corners);
+    EXPECT_TRUE(splitsEqualPoints(c.corners, pureMapWeld(c.corners))) << c.what << ": the fixture no longer shows it";
+    EXPECT_EQ(takesFastPath(soup), c.fast) << c.what;
+    std::vector<Vec3> vertices;
+    std::vector<std::int32_t> weldedTo;
+    detail::weldPoints(soup.points, vertices, weldedTo);
+    EXPECT_EQ(weldedTo, c.weldedTo) << c.what;
+    expectSameAsReference(soup, bodyWithCtis({-1}), c.what);
+  }
+}
+
 TEST(WeldFastPath, PlusAndMinusZeroWeldAndTheFirstSignStays) {
   const TriangleSoup soup = rawSoup({{-0.0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, -0.0, -0.0}, {0, 1, 0}, {1, 0, 0}});
   BodyRecord body = bodyWithCtis({-1});
@@ -248,9 +342,9 @@ TEST(WeldFastPath, PlusAndMinusZeroWeldAndTheFirstSignStays) {
   EXPECT_FALSE(std::signbit(body.vertices[0].y));
 }
 
-// The map must decide wherever near values chain wider than the tolerance
-// and the order they get differs from the exact one, or a coordinate is NaN;
-// the fast weld declines and leaves nothing behind.
+// The map must decide wherever two near values that are not the same class
+// tie, a cycle runs through a class of several values, or a coordinate is
+// NaN; the keyed weld declines and leaves nothing behind.
 TEST(WeldFastPath, AmbiguousSoupsFallBackToTheMap) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   struct Case {
@@ -258,10 +352,10 @@ TEST(WeldFastPath, AmbiguousSoupsFallBackToTheMap) {
     std::vector<Vec3> corners;
   };
   const Case cases[] = {
-      // a < c < b by x, but c, a and b, c tie in x and y orders them the
-      // other way: a cycle.
-      {"chain in x, y against it", {{0, 5, 0}, {1.2 * kEps, 3, 0}, {0.6 * kEps, 4, 0}}},
-      {"chain in y, z against it", {{5, 0, 2}, {5, 0.7 * kEps, 1}, {5, 1.4 * kEps, 0}}},
+      // a < c by x, while b, a and c, b tie in x and y orders them the other
+      // way; a is two values that tie throughout.
+      {"cycle through a class of two values",
+       {{0, 5, 0}, {1.2 * kEps, 3, 0}, {0.6 * kEps, 4, 0}, {0, 5, 0.5 * kEps}}},
       {"chain in z alone", {{1, 1, -1}, {1, 1, -1 + 0.7 * kEps}, {1, 1, -1 + 1.4 * kEps}}},
       {"NaN", {{0, 0, 0}, {1, nan, 0}, {0, 1, 0}}},
   };
@@ -277,9 +371,11 @@ TEST(WeldFastPath, AmbiguousSoupsFallBackToTheMap) {
 }
 
 // Many small soups whose coordinates come from a few values, their ulp and
-// eps neighbours, both zeros and subnormals, so that exact repeats, welds
-// within the tolerance and ambiguous chains all occur; triangles repeat on
-// other surfaces to exercise the CTI merge. Both paths must be seen often.
+// eps neighbours, both zeros and subnormals, or from one-ulp chains whose
+// next axis may order them in a cycle, so that exact repeats, welds within
+// the tolerance and ambiguous chains all occur; triangles repeat on other
+// surfaces to exercise the CTI merge. Both paths must be seen often, and so
+// must soups on which the map alone splits exact repeats.
 TEST(WeldFastPath, RandomSoupsMatchTheMap) {
   std::mt19937_64 rng(20240611);
   auto pick = [&rng](std::size_t n) { return static_cast<std::size_t>(rng() % n); };
@@ -299,13 +395,24 @@ TEST(WeldFastPath, RandomSoupsMatchTheMap) {
         return v * 0.5 + 3.0 * static_cast<double>(pick(3));
     }
   };
+  // Where one ulp is more than half the tolerance, neighbours in a chain
+  // tie and points two ulps apart do not.
+  const double chainBases[] = {3.0, 10.0, 12.5, -9.0};
+  auto chainPoint = [&](double base, std::size_t n) {
+    double x = base;
+    for (std::size_t u = pick(n); u > 0; --u) x = std::nextafter(x, 1e300);
+    return Vec3(x, static_cast<double>(pick(n)), pick(3) == 0 ? 1.0 : 0.0);
+  };
   const std::int32_t ctiValues[] = {-1, 0, 100, 200, 600};
-  int fast = 0, fallback = 0;
+  int fast = 0, fallback = 0, split = 0, keyedSplit = 0;
   for (int round = 0; round < 3000; ++round) {
     // Every tenth soup is larger, so that loose blocks grow past a few points.
     const bool large = round % 10 == 0;
     std::vector<Vec3> pool(large ? 40 + pick(40) : 2 + pick(10));
-    for (Vec3& p : pool) p = Vec3(coordinate(), coordinate(), coordinate());
+    const double chainBase = chainBases[pick(std::size(chainBases))];
+    for (Vec3& p : pool) {
+      p = round % 3 == 1 ? chainPoint(chainBase, pool.size()) : Vec3(coordinate(), coordinate(), coordinate());
+    }
     TriangleSoup soup;
     const std::size_t triangles = large ? 100 + pick(100) : 1 + pick(20);
     for (std::size_t k = 0; k < triangles; ++k) {
@@ -321,12 +428,18 @@ TEST(WeldFastPath, RandomSoupsMatchTheMap) {
     }
     std::vector<std::int32_t> ctis(5);
     for (std::int32_t& c : ctis) c = ctiValues[pick(std::size(ctiValues))];
-    (takesFastPath(soup) ? fast : fallback)++;
-    expectSameAsReference(soup, bodyWithCtis(ctis), "round " + std::to_string(round));
+    const bool keyed = takesFastPath(soup);
+    (keyed ? fast : fallback)++;
+    if (expectSameAsReference(soup, bodyWithCtis(ctis), "round " + std::to_string(round))) {
+      ++split;
+      if (keyed) ++keyedSplit;
+    }
     if (HasFailure()) break;
   }
   EXPECT_GT(fast, 500);
   EXPECT_GT(fallback, 30);
+  EXPECT_GT(split, 20);
+  EXPECT_GT(keyedSplit, 0);
 }
 
 // Many triangles around one vertex, more than the small-bucket sort takes,
