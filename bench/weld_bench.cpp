@@ -1,5 +1,6 @@
-// The weld on realistic soups of 10^4 to 10^6 triangles: the fast weld, its
-// two stages, the ordered-map reference, and the exact vertex remap of
+// The weld on realistic soups of 10^4 to 10^6 triangles: weldMesh, its
+// stages (exact duplicates, the keyed weld, the map over the distinct values,
+// the triangles), the reference weld, and the exact vertex remap of
 // meshoptimizer on the same points as the yardstick.
 #include <benchmark/benchmark.h>
 #include <meshoptimizer.h>
@@ -34,7 +35,10 @@ void setCommonCounters(benchmark::State& state, const TriangleSoup& soup) {
   state.counters["triangles"] = static_cast<double>(soup.triangles.size());
 }
 
-// One weld outside the timing measures the heap's high-water mark.
+// One weld outside the timing measures the heap's high-water mark. The
+// counters also give the number of exactly distinct points, which the
+// vertices can only fall short of by welds within the tolerance, and for
+// weldMesh whether the keyed weld decided (1) or the map (0).
 void weldBench(benchmark::State& state, const std::string& shape, std::size_t n, WeldFn weld) {
   const TriangleSoup& soup = soupFor(shape, n);
   BodyRecord body = bodyWithSurfaces(64);
@@ -49,30 +53,56 @@ void weldBench(benchmark::State& state, const std::string& shape, std::size_t n,
     weld(soup, body);
     benchmark::DoNotOptimize(body.triangles.data());
   }
+  const detail::DistinctPoints distinct = detail::distinctPoints(soup.points);
   setCommonCounters(state, soup);
   state.counters["vertices"] = static_cast<double>(body.vertices.size());
+  state.counters["distinct"] = static_cast<double>(distinct.values.size());
+  if (weld == weldMesh) {
+    std::vector<std::int32_t> vertexOf;
+    state.counters["fast_path"] = detail::weldDistinctFast(distinct.values, vertexOf) ? 1 : 0;
+  }
   state.counters["peak_MB"] = static_cast<double>(peak) / 1e6;
   state.counters["peak/soup"] = static_cast<double>(peak) / static_cast<double>(soupBytes(soup));
 }
 
-void fastPointsBench(benchmark::State& state, const std::string& shape, std::size_t n) {
+void distinctBench(benchmark::State& state, const std::string& shape, std::size_t n) {
   const TriangleSoup& soup = soupFor(shape, n);
-  std::vector<Vec3> vertices;
-  std::vector<std::int32_t> weldedTo;
+  for (auto _ : state) {
+    detail::DistinctPoints distinct = detail::distinctPoints(soup.points);
+    benchmark::DoNotOptimize(distinct.valueOf.data());
+  }
+  setCommonCounters(state, soup);
+}
+
+void keyedBench(benchmark::State& state, const std::string& shape, std::size_t n) {
+  const TriangleSoup& soup = soupFor(shape, n);
+  const detail::DistinctPoints distinct = detail::distinctPoints(soup.points);
+  std::vector<std::int32_t> vertexOf;
   bool fast = true;
   for (auto _ : state) {
-    fast = detail::weldPointsFast(soup.points, vertices, weldedTo);
-    benchmark::DoNotOptimize(weldedTo.data());
+    fast = detail::weldDistinctFast(distinct.values, vertexOf);
+    benchmark::DoNotOptimize(vertexOf.data());
   }
   setCommonCounters(state, soup);
   state.counters["fast_path"] = fast ? 1 : 0;
+}
+
+void mapBench(benchmark::State& state, const std::string& shape, std::size_t n) {
+  const TriangleSoup& soup = soupFor(shape, n);
+  const detail::DistinctPoints distinct = detail::distinctPoints(soup.points);
+  std::vector<std::int32_t> vertexOf;
+  for (auto _ : state) {
+    detail::weldDistinctByMap(distinct.values, vertexOf);
+    benchmark::DoNotOptimize(vertexOf.data());
+  }
+  setCommonCounters(state, soup);
 }
 
 void fastTrianglesBench(benchmark::State& state, const std::string& shape, std::size_t n) {
   const TriangleSoup& soup = soupFor(shape, n);
   std::vector<Vec3> vertices;
   std::vector<std::int32_t> weldedTo;
-  detail::weldPointsReference(soup.points, vertices, weldedTo);
+  detail::weldPoints(soup.points, vertices, weldedTo);
   BodyRecord body = bodyWithSurfaces(64);
   for (auto _ : state) {
     detail::buildTrianglesFast(soup, weldedTo, vertices.size(), body);
@@ -95,23 +125,21 @@ void meshoptBench(benchmark::State& state, const std::string& shape, std::size_t
 }
 
 const bool registered = [] {
-  const std::pair<const char*, std::size_t> cases[] = {
-      {"sphere", 10000}, {"sphere", 100000}, {"sphere", 1000000}, {"grid", 1000000}};
+  const std::pair<const char*, std::size_t> cases[] = {{"sphere", 10000}, {"sphere", 100000}, {"sphere", 1000000},
+                                                       {"grid", 10000},   {"grid", 100000},   {"grid", 1000000}};
   for (const auto& [shape, n] : cases) {
     const std::string s = shape;
     const std::string tail = "/" + s + "/" + std::to_string(n);
-    auto withUnit = [](benchmark::internal::Benchmark* b) { b->Unit(benchmark::kMillisecond)->UseRealTime(); };
-    withUnit(benchmark::RegisterBenchmark(("WeldMesh" + tail).c_str(),
-                                          [s, n = n](benchmark::State& st) { weldBench(st, s, n, weldMesh); }));
-    withUnit(benchmark::RegisterBenchmark(("WeldPointsFast" + tail).c_str(),
-                                          [s, n = n](benchmark::State& st) { fastPointsBench(st, s, n); }));
-    withUnit(benchmark::RegisterBenchmark(("BuildTrianglesFast" + tail).c_str(),
-                                          [s, n = n](benchmark::State& st) { fastTrianglesBench(st, s, n); }));
-    withUnit(benchmark::RegisterBenchmark(("MeshoptRemap" + tail).c_str(),
-                                          [s, n = n](benchmark::State& st) { meshoptBench(st, s, n); }));
-    withUnit(benchmark::RegisterBenchmark(("WeldMeshReference" + tail).c_str(), [s, n = n](benchmark::State& st) {
-      weldBench(st, s, n, detail::weldMeshReference);
-    }));
+    auto add = [](const std::string& name, auto fn) {
+      benchmark::RegisterBenchmark(name.c_str(), fn)->Unit(benchmark::kMillisecond)->UseRealTime();
+    };
+    add("WeldMesh" + tail, [s, n = n](benchmark::State& st) { weldBench(st, s, n, weldMesh); });
+    add("DistinctPoints" + tail, [s, n = n](benchmark::State& st) { distinctBench(st, s, n); });
+    add("WeldDistinctFast" + tail, [s, n = n](benchmark::State& st) { keyedBench(st, s, n); });
+    add("WeldDistinctByMap" + tail, [s, n = n](benchmark::State& st) { mapBench(st, s, n); });
+    add("BuildTrianglesFast" + tail, [s, n = n](benchmark::State& st) { fastTrianglesBench(st, s, n); });
+    add("MeshoptRemap" + tail, [s, n = n](benchmark::State& st) { meshoptBench(st, s, n); });
+    add("WeldMeshReference" + tail, [s, n = n](benchmark::State& st) { weldBench(st, s, n, detail::weldMeshReference); });
     reportRatio("weld / meshopt remap" + tail, "WeldMesh" + tail + "/real_time", "MeshoptRemap" + tail + "/real_time");
     reportRatio("reference weld / weld" + tail, "WeldMeshReference" + tail + "/real_time",
                 "WeldMesh" + tail + "/real_time");
