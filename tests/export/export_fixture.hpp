@@ -4,6 +4,7 @@
 // fills as part processing would.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -63,6 +64,28 @@ class CurrentPartTest : public testing_support::SimTest {
     std::vector<std::string> out;
     for (const auto& line : world().messages.shown) out.push_back(line.text);
     return out;
+  }
+
+  // Reruns a scenario once per call of every host function in `counts` (the
+  // log of a clean run), each time in a fresh world and object whose nth call
+  // of that function answers `status`: `prepare` builds the world, `run`
+  // makes the call and checks it for the failing function. Returns the runs.
+  template <typename Prepare, typename Run>
+  int sweepFaults(const std::map<std::string, int>& counts, StatusCode status, Prepare prepare, Run run) {
+    int runs = 0;
+    for (const auto& [function, count] : counts) {
+      for (int n = 1; n <= count; ++n) {
+        SCOPED_TRACE(function + " #" + std::to_string(n));
+        sim::reset();
+        setMessageFile();
+        freshExport();
+        prepare();
+        world().faults.failOn(function, n, status);
+        run(function);
+        ++runs;
+      }
+    }
+    return runs;
   }
 
   // Releases what a free call that was made to fail left with the host.

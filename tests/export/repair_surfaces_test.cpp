@@ -334,34 +334,29 @@ TEST_F(SurfaceRepairTest, FaultSweep) {
   unit = "in";
   unitFactorValue = 25.4;
   ASSERT_EQ(repair(scenario()), PRO_TK_NO_ERROR);
-  const auto counts = world().log.counts();
-  int runs = 0;
-  for (const auto& [function, count] : counts) {
-    for (int n = 1; n <= count; ++n) {
-      SCOPED_TRACE(function + " #" + std::to_string(n));
-      sim::reset();
-      setMessageFile();
-      freshExport();
-      build();
-      sim::Surface& s = scenario();
-      world().faults.failOn(function, n, PRO_TK_OUT_OF_MEMORY);
-      const StatusCode status = repair(s);
-      if (function == "ProSurfaceToGeomitem") {
-        EXPECT_EQ(status, VELTROSAN_TESSELLATION_FAILED);
-      } else {
-        EXPECT_EQ(status, PRO_TK_OUT_OF_MEMORY);
-        ASSERT_FALSE(shownTexts().empty());
-        EXPECT_EQ(shownTexts().front(), "Warning: " + function + ": (PRO_TK_OUT_OF_MEMORY)");
-      }
-      EXPECT_EQ(body.repairSurfaces.size(), 1u);
-      if (function == "ProGeomitemdataFree") {
-        EXPECT_EQ(world().ledger.outstanding().size(), 1u);
-        releaseLeftovers();
-      }
-      expectLedgerClean();
-      ++runs;
-    }
-  }
+  sim::Surface* s = nullptr;
+  const int runs = sweepFaults(
+      world().log.counts(), PRO_TK_OUT_OF_MEMORY,
+      [&] {
+        build();
+        s = &scenario();
+      },
+      [&](const std::string& function) {
+        const StatusCode status = repair(*s);
+        if (function == "ProSurfaceToGeomitem") {
+          EXPECT_EQ(status, VELTROSAN_TESSELLATION_FAILED);
+        } else {
+          EXPECT_EQ(status, PRO_TK_OUT_OF_MEMORY);
+          ASSERT_FALSE(shownTexts().empty());
+          EXPECT_EQ(shownTexts().front(), "Warning: " + function + ": (PRO_TK_OUT_OF_MEMORY)");
+        }
+        EXPECT_EQ(body.repairSurfaces.size(), 1u);
+        if (function == "ProGeomitemdataFree") {
+          EXPECT_EQ(world().ledger.outstanding().size(), 1u);
+          releaseLeftovers();
+        }
+        expectLedgerClean();
+      });
   EXPECT_GT(runs, 20);
 }
 

@@ -308,34 +308,23 @@ TEST_F(ProcessSurfaceTest, FaultSweep) {
   build();
   ASSERT_EQ(process(part->surfaces[0]), PRO_TK_NO_ERROR);
   ASSERT_EQ(record.cti, 600);
-  const auto counts = world().log.counts();
-  int runs = 0;
-  for (const auto& [function, count] : counts) {
-    for (int n = 1; n <= count; ++n) {
-      SCOPED_TRACE(function + " #" + std::to_string(n));
-      sim::reset();
-      setMessageFile();
-      freshExport();
-      build();
-      world().faults.failOn(function, n, PRO_TK_OUT_OF_MEMORY);
-      record = SurfaceRecord();
-      const StatusCode status = process(part->surfaces[0]);
-      if (function == "ProSurfaceToGeomitem") {
-        EXPECT_EQ(status, VELTROSAN_TESSELLATION_FAILED);
-      } else {
-        EXPECT_EQ(status, PRO_TK_OUT_OF_MEMORY);
-        ASSERT_FALSE(shownTexts().empty());
-        const std::string reported = function == "ProArrayFree" ? "ProFeatureParentsGet" : function;
-        EXPECT_EQ(shownTexts().front(), "Warning: " + reported + ": (PRO_TK_OUT_OF_MEMORY)");
-      }
-      if (function == "ProArrayFree" || function == "ProGeomitemdataFree") {
-        EXPECT_EQ(world().ledger.outstanding().size(), 1u);
-        releaseLeftovers();
-      }
-      expectLedgerClean();
-      ++runs;
+  const int runs = sweepFaults(world().log.counts(), PRO_TK_OUT_OF_MEMORY, build, [&](const std::string& function) {
+    record = SurfaceRecord();
+    const StatusCode status = process(part->surfaces[0]);
+    if (function == "ProSurfaceToGeomitem") {
+      EXPECT_EQ(status, VELTROSAN_TESSELLATION_FAILED);
+    } else {
+      EXPECT_EQ(status, PRO_TK_OUT_OF_MEMORY);
+      ASSERT_FALSE(shownTexts().empty());
+      const std::string reported = function == "ProArrayFree" ? "ProFeatureParentsGet" : function;
+      EXPECT_EQ(shownTexts().front(), "Warning: " + reported + ": (PRO_TK_OUT_OF_MEMORY)");
     }
-  }
+    if (function == "ProArrayFree" || function == "ProGeomitemdataFree") {
+      EXPECT_EQ(world().ledger.outstanding().size(), 1u);
+      releaseLeftovers();
+    }
+    expectLedgerClean();
+  });
   EXPECT_GT(runs, 15);
 }
 

@@ -9,9 +9,13 @@
 
 #include "model/weld_reference.hpp"
 #include "support/geometry_printing.hpp"
+#include "support/mesh_helpers.hpp"
 
 namespace veltrosan {
 namespace {
+
+using test::bodyWithCtis;
+using test::ctisOf;
 
 // A soup built straight from point triples, bypassing addTriangle's check.
 TriangleSoup rawSoup(const std::vector<Vec3>& corners, const std::vector<std::int32_t>& surfaces) {
@@ -24,22 +28,7 @@ TriangleSoup rawSoup(const std::vector<Vec3>& corners, const std::vector<std::in
   return soup;
 }
 
-BodyRecord bodyWithCtis(const std::vector<std::int32_t>& ctis) {
-  BodyRecord body;
-  for (std::size_t i = 0; i < ctis.size(); ++i) {
-    SurfaceRecord s;
-    s.index = static_cast<std::int32_t>(i);
-    s.cti = ctis[i];
-    body.surfaces.push_back(s);
-  }
-  return body;
-}
 
-std::vector<std::int32_t> ctisOf(const BodyRecord& body) {
-  std::vector<std::int32_t> out;
-  for (const SurfaceRecord& s : body.surfaces) out.push_back(s.cti);
-  return out;
-}
 
 const Vec3 kO(0, 0, 0), kX(1, 0, 0), kY(0, 1, 0), kXY(1, 1, 0);
 

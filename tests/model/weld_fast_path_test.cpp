@@ -19,9 +19,13 @@
 #include "model/weld_reference.hpp"
 #include "model/weld_stages.hpp"
 #include "support/geometry_printing.hpp"
+#include "support/mesh_helpers.hpp"
 
 namespace veltrosan {
 namespace {
+
+using test::bodyWithCtis;
+using test::ctisOf;
 
 constexpr double kEps = kWeldEpsilon;
 constexpr double kPi = 3.14159265358979323846;
@@ -44,22 +48,7 @@ std::vector<std::uint64_t> vertexBits(const std::vector<Vec3>& vertices) {
   return out;
 }
 
-std::vector<std::int32_t> ctisOf(const BodyRecord& body) {
-  std::vector<std::int32_t> out;
-  for (const SurfaceRecord& s : body.surfaces) out.push_back(s.cti);
-  return out;
-}
 
-BodyRecord bodyWithCtis(const std::vector<std::int32_t>& ctis) {
-  BodyRecord body;
-  for (std::size_t i = 0; i < ctis.size(); ++i) {
-    SurfaceRecord s;
-    s.index = static_cast<std::int32_t>(i);
-    s.cti = ctis[i];
-    body.surfaces.push_back(s);
-  }
-  return body;
-}
 
 // A soup straight from corner triples, bypassing addTriangle's check, so that
 // near points can sit in one triangle.
