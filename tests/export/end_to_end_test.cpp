@@ -33,7 +33,7 @@ TEST_F(EndToEnd, RobotCell) {
   EXPECT_THAT(assemblies, ElementsAre("ROBOT_CELL", "ARM_ASM", "WRIST_ASM", "GRIPPER_ASM", "SPARES_ASM", "SPARES_ASM",
                                       "FIXTURE_ASM", "FIXTURE_ASM"));
   EXPECT_THAT(file.assemblies[0].parameters,
-              ElementsAre(vtq::WidePair{u"CUSTOMER", u"Nordwerk Automation"}, vtq::WidePair{u"PROJECT_NO", u"4711"}));
+              ElementsAre(vtq::WidePair{u"CUSTOMER", u"Sample Automation Ltd"}, vtq::WidePair{u"PROJECT_NO", u"4711"}));
 
   std::map<std::string, int> instances;
   for (const auto& i : file.instances) ++instances[i.partName];
