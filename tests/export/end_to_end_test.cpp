@@ -104,6 +104,40 @@ TEST_F(EndToEnd, PartInInchesAsTheTopModel) {
   for (size_t i = 0; i < 16; ++i) EXPECT_NEAR(file.instances[0].matrix[i], Matrix4::identity()[i], 1e-15) << i;
 }
 
+TEST_F(EndToEnd, ConveyorLinePlacesOneRollerPartSeventyTwoTimes) {
+  const AttributeRequestList requests = {{kCtiName, 1}, {"MATERIAL", 1}, {"CUSTOMER", 2}, {"LINE_NO", 3}};
+  ASSERT_EQ(runScene(example("conveyor_line.json"), requests), PRO_TK_NO_ERROR);
+  // Where two sections meet, the end beam of one lies on the first beam of
+  // the next.
+  EXPECT_THAT(shown(),
+              ElementsAre("Warning: There is a duplicate component 'CROSS_BEAM'. Duplicate will be ignored.",
+                          "Warning: Tessellation of a surface in part 'PHOTO_SENSOR' failed. This part may be incorrect."));
+  EXPECT_EQ(world().log.count("ProPartTessellate"), 6) << "each distinct part is tessellated once";
+
+  const vtq::File file = written();
+  std::map<std::string, int> instances;
+  for (const auto& i : file.instances) ++instances[i.partName];
+  EXPECT_EQ(instances, (std::map<std::string, int>{{"CROSS_BEAM", 4},
+                                                   {"GEAR_MOTOR", 1},
+                                                   {"GUARD", 1},
+                                                   {"PHOTO_SENSOR", 2},
+                                                   {"ROLLER", 72},
+                                                   {"SIDE_FRAME", 6}}));
+  ASSERT_EQ(file.assemblies.size(), 5u);  // the line, three sections, the drive
+  EXPECT_EQ(file.assemblies[1].children.size(), 28u);
+  EXPECT_THAT(file.assemblies[0].parameters,
+              ElementsAre(vtq::WidePair{u"CUSTOMER", u"Sample Logistics Ltd"}, vtq::WidePair{u"LINE_NO", u"3"}));
+  EXPECT_THAT(part("ROLLER").parameters, ElementsAre(ParameterPair{u"MATERIAL", u"PA6"}));
+  // The guard is faceted only: one facet-set record, its CTI from its feature.
+  const BodyRecord& guard = part("GUARD").bodies.at(0);
+  ASSERT_EQ(guard.surfaces.size(), 1u);
+  EXPECT_EQ(guard.surfaces[0].shapeClass, 6);
+  EXPECT_EQ(guard.surfaces[0].cti, 600);
+  EXPECT_GT(guard.triangles.size(), 1000u);
+  // The sensor is modelled in inches and kept by its contours where it fails.
+  EXPECT_EQ(part("PHOTO_SENSOR").bodies.at(0).repairSurfaces.size(), 1u);
+}
+
 // A small assembly that takes every road: whole-part and per-surface
 // tessellation, a repaired surface with contours and edges, facet sets with
 // a CTI search through parents, a sub-assembly, a part placed twice,
