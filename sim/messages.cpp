@@ -11,6 +11,7 @@
 
 #include "host/toolkit.h"
 #include "sim/handout.hpp"
+#include "sim/messages.hpp"
 #include "sim/text.hpp"
 #include "sim/world.hpp"
 
@@ -148,6 +149,9 @@ bool liveButtonArray(const int* buttons) {
 }
 
 }  // namespace
+
+std::optional<std::string> messageText(const ProWchar* file, const std::string& key) { return lookUpText(file, key); }
+
 }  // namespace sim
 
 using sim::world;
