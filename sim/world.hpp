@@ -11,10 +11,13 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/toolkit.h"
@@ -249,6 +252,95 @@ struct OperatingSystem {
 };
 
 // ---------------------------------------------------------------------------
+// Commands and dialogs (sim/ui.cpp; helpers for tests in sim/ui.hpp)
+
+// A command added with ProCmdActionAdd, as the host keeps it.
+struct Command {
+  ProCmdId id = 0;
+  std::string name;
+  ProCmdActionFn action = nullptr;
+  int priority = 0;
+  ProCmdAccessFn access = nullptr;
+  ProBoolean allowInNonActiveWindow = 0;
+  ProBoolean allowInAccessoryWindow = 0;
+  // ProCmdDesignate: the keys, the message file and the texts found there.
+  bool designated = false;
+  std::string labelKey, helpKey, descriptionKey;
+  std::u16string messageFile;
+  std::string label, help, description;
+  std::string icon;  // ProCmdIconSet's file name; empty: no icon
+};
+
+// An action bound to a component or to a dialog, with its data.
+struct UIBinding {
+  ProUIAction action = nullptr;
+  ProAppData data = nullptr;
+};
+
+enum class ComponentKind { InputPanel, PushButton, CheckButton, OptionMenu, Table };
+
+// One component of a dialog; only the members of its kind are used.
+struct Component {
+  std::string name;
+  ComponentKind kind = ComponentKind::PushButton;
+  std::string label;  // the text the resource shows with it
+  std::u16string text;                        // input panel
+  bool enabled = true;                        // push button
+  bool checked = false;                       // check button
+  std::vector<std::string> items, selected;   // option menu: item names, selected names
+  std::vector<std::string> columns, rows;     // table: column names, row names
+  // Table: the component in each cell that has one, by (row, column).
+  std::map<std::pair<std::string, std::string>, std::string> cells;
+  UIBinding activate;  // push button, input panel
+  UIBinding input;     // input panel
+  UIBinding select;    // option menu
+};
+
+struct Dialog {
+  std::string name;
+  std::string resource;
+  std::string title;
+  std::map<std::string, Component> components;  // by name, cell components included
+  UIBinding close;
+  bool running = false;     // inside ProUIDialogActivate
+  bool exitCalled = false;  // ProUIDialogExit was called during the present run
+  int exitStatus = 0;
+};
+
+// One thing the user does while a dialog runs modally. Steps apply to the
+// dialog whose ProUIDialogActivate plays them.
+struct UserStep {
+  enum class Kind {
+    Type,    // types `text` into the input panel: sets it, then its input action
+    Enter,   // presses Enter in the input panel: its activate action
+    Press,   // presses the push button: its activate action, when enabled
+    Check,   // sets (`checked`) or clears the check button
+    Select,  // selects `items` in the option menu: sets them, then its select action
+    Close,   // closes the dialog's window: its close action
+    Run,     // runs `check`, a test's own look at the world inside the run
+  };
+  Kind kind = Kind::Press;
+  std::string component;
+  std::u16string text;
+  bool checked = false;
+  std::vector<std::string> items;
+  std::function<void()> check;
+};
+
+struct UserInterface {
+  // The resource folder, once ProUITranslationFilesEnable has registered it.
+  std::optional<std::string> resourceDirectory;
+  std::vector<Command> commands;
+  ProCmdId nextCommandId = 1;
+  std::map<std::string, Dialog> dialogs;  // by dialog name
+  std::deque<UserStep> script;            // the user's next steps, played by ProUIDialogActivate
+  // Steps the user could not carry out (no such component, not of that
+  // kind, no such item), described; a well-made scenario leaves it empty.
+  std::vector<std::string> missedSteps;
+  std::string resourceError;  // why the last resource could not be read
+};
+
+// ---------------------------------------------------------------------------
 // The world
 
 // The installation's text folder in this source tree (install/text).
@@ -267,6 +359,7 @@ struct World {
   MessageArea messages;
   std::vector<SurfaceTessellationRequest> surfaceTessellations;
   OperatingSystem os;
+  UserInterface ui;
 
   CallLog log;
   Ledger ledger;
