@@ -8,15 +8,6 @@
 #include "sim/handout.hpp"
 #include "sim/world.hpp"
 
-namespace {
-
-std::string itemArg(const ProModelitem* item) {
-  if (item == nullptr) return "null";
-  return std::to_string(item->type) + ":" + std::to_string(item->id);
-}
-
-}  // namespace
-
 extern "C" {
 
 StatusCode ProSolidFeatVisit(ProSolid solid, ProFeatureVisitAction action, ProFeatureFilterAction filter,
@@ -39,7 +30,7 @@ StatusCode ProFeatureInit(ProSolid owner, int feature_id, ProFeature* feature) {
 }
 
 StatusCode ProFeatureTypeGet(ProFeature* feature, ProFeattype* type) {
-  SIM_ENTER("ProFeatureTypeGet", itemArg(feature));
+  SIM_ENTER("ProFeatureTypeGet", sim::itemArg(feature));
   const sim::Feature* f = sim::featureOfItem(feature);
   if (f == nullptr || type == nullptr) return PRO_TK_BAD_INPUTS;
   *type = f->type;
@@ -47,7 +38,7 @@ StatusCode ProFeatureTypeGet(ProFeature* feature, ProFeattype* type) {
 }
 
 StatusCode ProFeatureVisibilityGet(ProFeature* feature, ProBoolean* visible) {
-  SIM_ENTER("ProFeatureVisibilityGet", itemArg(feature));
+  SIM_ENTER("ProFeatureVisibilityGet", sim::itemArg(feature));
   const sim::Feature* f = sim::featureOfItem(feature);
   if (f == nullptr || visible == nullptr) return PRO_TK_BAD_INPUTS;
   *visible = f->visible ? 1 : 0;
@@ -55,7 +46,7 @@ StatusCode ProFeatureVisibilityGet(ProFeature* feature, ProBoolean* visible) {
 }
 
 StatusCode ProFeatureParentsGet(ProFeature* feature, int** parent_ids, int* n_parents) {
-  SIM_ENTER("ProFeatureParentsGet", itemArg(feature));
+  SIM_ENTER("ProFeatureParentsGet", sim::itemArg(feature));
   const sim::Feature* f = sim::featureOfItem(feature);
   if (f == nullptr || parent_ids == nullptr || n_parents == nullptr) return PRO_TK_BAD_INPUTS;
   if (f->parents.empty()) return PRO_TK_E_NOT_FOUND;  // a base feature; nothing is handed out
@@ -65,7 +56,7 @@ StatusCode ProFeatureParentsGet(ProFeature* feature, int** parent_ids, int* n_pa
 }
 
 StatusCode ProGeomitemFeatureGet(ProGeomitem* item, ProFeature* feature) {
-  SIM_ENTER("ProGeomitemFeatureGet", itemArg(item));
+  SIM_ENTER("ProGeomitemFeatureGet", sim::itemArg(item));
   if (feature == nullptr) return PRO_TK_BAD_INPUTS;
   int featureId = 0;
   if (const sim::Surface* s = sim::surfaceOfItem(item)) {
@@ -83,7 +74,7 @@ StatusCode ProGeomitemFeatureGet(ProGeomitem* item, ProFeature* feature) {
 }
 
 StatusCode ProModelitemIsHidden(ProModelitem* item, ProBoolean* hidden) {
-  SIM_ENTER("ProModelitemIsHidden", itemArg(item));
+  SIM_ENTER("ProModelitemIsHidden", sim::itemArg(item));
   if (hidden == nullptr || sim::itemOwner(item) == nullptr) return PRO_TK_BAD_INPUTS;
   if (const sim::Feature* f = sim::featureOfItem(item)) {
     *hidden = f->hidden ? 1 : 0;

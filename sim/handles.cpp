@@ -128,4 +128,9 @@ void copyWide(ProWchar* target, int capacity, const std::u16string& text) {
   target[n] = 0;
 }
 
+std::string itemArg(const ProModelitem* item) {
+  if (item == nullptr) return "null";
+  return std::to_string(item->type) + ":" + std::to_string(item->id);
+}
+
 }  // namespace sim

@@ -4,6 +4,8 @@
 // that a simulated function can answer PRO_TK_BAD_INPUTS instead of crashing.
 #pragma once
 
+#include <string>
+
 #include "host/toolkit.h"
 #include "sim/world.hpp"
 
@@ -36,6 +38,9 @@ Surface* surfaceOfItem(const ProModelitem* item);
 FacetSet* facetSetOfItem(const ProModelitem* item);
 // The parameters of a model, feature or surface item; null for anything else.
 std::vector<Parameter>* parametersOfItem(const ProModelitem* item);
+
+// A model item as the call log shows it: "type:id".
+std::string itemArg(const ProModelitem* item);
 
 // Copies at most capacity - 1 units of the text and terminates it.
 void copyWide(ProWchar* target, int capacity, const std::u16string& text);

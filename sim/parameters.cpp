@@ -10,11 +10,6 @@
 
 namespace {
 
-std::string itemArg(const ProModelitem* item) {
-  if (item == nullptr) return "null";
-  return std::to_string(item->type) + ":" + std::to_string(item->id);
-}
-
 // The world's parameter that a record handed to an action stands for.
 const sim::Parameter* parameterOf(const ProParameter* record) {
   if (record == nullptr) return nullptr;
@@ -31,7 +26,7 @@ extern "C" {
 
 StatusCode ProParameterVisit(ProModelitem* owner, ProParameterFilter filter, ProParameterAction action,
                              ProAppData data) {
-  SIM_ENTER("ProParameterVisit", itemArg(owner));
+  SIM_ENTER("ProParameterVisit", sim::itemArg(owner));
   const std::vector<sim::Parameter>* list = sim::parametersOfItem(owner);
   if (list == nullptr || action == nullptr) return PRO_TK_BAD_INPUTS;
   int index = 0;

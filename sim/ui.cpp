@@ -256,6 +256,18 @@ StatusCode lookUp(const char* dialog, const char* component, ComponentKind kind,
   return PRO_TK_NO_ERROR;
 }
 
+// Hands out one of a component's name lists as the host does: a string
+// array released with ProStringarrayFree, and its count.
+StatusCode handOutNames(const char* dialog, const char* component, ComponentKind kind,
+                        std::vector<std::string> Component::*list, const char* origin, int* count, char*** names) {
+  if (count == nullptr || names == nullptr) return PRO_TK_BAD_INPUTS;
+  Component* c = nullptr;
+  if (const StatusCode status = lookUp(dialog, component, kind, c); status != PRO_TK_NO_ERROR) return status;
+  *names = handOutStringArray(c->*list, origin);
+  *count = static_cast<int>((c->*list).size());
+  return PRO_TK_NO_ERROR;
+}
+
 Command* commandById(ProCmdId id) {
   for (auto& command : world().ui.commands) {
     if (command.id == id) return &command;
@@ -764,14 +776,8 @@ StatusCode ProUIInputpanelWidestringGet(const char* dialog, const char* componen
 
 StatusCode ProUITableColumnnamesGet(const char* dialog, const char* table, int* count, char*** names) {
   SIM_ENTER("ProUITableColumnnamesGet", sim::text(dialog) + "," + sim::text(table));
-  if (count == nullptr || names == nullptr) return PRO_TK_BAD_INPUTS;
-  Component* t = nullptr;
-  if (const StatusCode status = sim::lookUp(dialog, table, ComponentKind::Table, t); status != PRO_TK_NO_ERROR) {
-    return status;
-  }
-  *names = sim::handOutStringArray(t->columns, "ProUITableColumnnamesGet");
-  *count = static_cast<int>(t->columns.size());
-  return PRO_TK_NO_ERROR;
+  return sim::handOutNames(dialog, table, ComponentKind::Table, &Component::columns, "ProUITableColumnnamesGet", count,
+                           names);
 }
 
 StatusCode ProUITableRownamesSet(const char* dialog, const char* table, int count, char** names) {
@@ -847,28 +853,12 @@ StatusCode ProUITableCellComponentDelete(const char* dialog, const char* table, 
 
 StatusCode ProUIOptionmenuNamesGet(const char* dialog, const char* component, int* count, char*** names) {
   SIM_ENTER("ProUIOptionmenuNamesGet", sim::text(dialog) + "," + sim::text(component));
-  if (count == nullptr || names == nullptr) return PRO_TK_BAD_INPUTS;
-  Component* c = nullptr;
-  if (const StatusCode status = sim::lookUp(dialog, component, ComponentKind::OptionMenu, c);
-      status != PRO_TK_NO_ERROR) {
-    return status;
-  }
-  *names = sim::handOutStringArray(c->items, "ProUIOptionmenuNamesGet");
-  *count = static_cast<int>(c->items.size());
-  return PRO_TK_NO_ERROR;
+  return sim::handOutNames(dialog, component, ComponentKind::OptionMenu, &Component::items, "ProUIOptionmenuNamesGet", count, names);
 }
 
 StatusCode ProUIOptionmenuSelectednamesGet(const char* dialog, const char* component, int* count, char*** names) {
   SIM_ENTER("ProUIOptionmenuSelectednamesGet", sim::text(dialog) + "," + sim::text(component));
-  if (count == nullptr || names == nullptr) return PRO_TK_BAD_INPUTS;
-  Component* c = nullptr;
-  if (const StatusCode status = sim::lookUp(dialog, component, ComponentKind::OptionMenu, c);
-      status != PRO_TK_NO_ERROR) {
-    return status;
-  }
-  *names = sim::handOutStringArray(c->selected, "ProUIOptionmenuSelectednamesGet");
-  *count = static_cast<int>(c->selected.size());
-  return PRO_TK_NO_ERROR;
+  return sim::handOutNames(dialog, component, ComponentKind::OptionMenu, &Component::selected, "ProUIOptionmenuSelectednamesGet", count, names);
 }
 
 StatusCode ProUIOptionmenuSelectednamesSet(const char* dialog, const char* component, int count, char** names) {
