@@ -7,6 +7,7 @@
 
 #include "export/creo_export.hpp"
 #include "messages/messages.hpp"
+#include "model/utf.hpp"
 
 namespace veltrosan {
 
@@ -14,87 +15,20 @@ CreoExport* currentExport = nullptr;
 
 namespace {
 
-constexpr char16_t kReplacement = 0xFFFD;
-
-void appendCodePoint(std::u16string& out, std::uint32_t cp) {
-  if (cp < 0x10000) {
-    out.push_back(static_cast<char16_t>(cp));
-  } else {
-    cp -= 0x10000;
-    out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-    out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+// The object of the latest export is kept until the next export replaces it;
+// when the library is unloaded it goes with it.
+struct ReleaseAtUnload {
+  ~ReleaseAtUnload() {
+    delete currentExport;
+    currentExport = nullptr;
   }
-}
-
-// The range that the second byte of a sequence must lie in, given its lead
-// byte; this is what rules out overlong forms, surrogates and values above
-// U+10FFFF.
-bool secondByteFits(unsigned char lead, unsigned char b) {
-  if (lead == 0xE0) return b >= 0xA0 && b <= 0xBF;
-  if (lead == 0xED) return b >= 0x80 && b <= 0x9F;
-  if (lead == 0xF0) return b >= 0x90 && b <= 0xBF;
-  if (lead == 0xF4) return b >= 0x80 && b <= 0x8F;
-  return b >= 0x80 && b <= 0xBF;
-}
+} releaseAtUnload;
 
 }  // namespace
 
 // A name from the user's attribute list could in principle carry bytes that
-// are not UTF-8; such a name must never take the host process down, so every
-// ill-formed sequence becomes one U+FFFD (its longest valid prefix counts as
-// one) and decoding goes on after it.
-std::u16string toWide(const std::string& text) {
-  std::u16string out;
-  out.reserve(text.size());
-  const std::size_t n = text.size();
-  std::size_t i = 0;
-  while (i < n) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    if (lead < 0x80) {
-      out.push_back(static_cast<char16_t>(lead));
-      ++i;
-      continue;
-    }
-    int length = 0;
-    std::uint32_t cp = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2;
-      cp = lead & 0x1Fu;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3;
-      cp = lead & 0x0Fu;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      length = 4;
-      cp = lead & 0x07u;
-    } else {
-      out.push_back(kReplacement);
-      ++i;
-      continue;
-    }
-    std::size_t j = i + 1;
-    bool complete = true;
-    for (int k = 1; k < length; ++k, ++j) {
-      if (j >= n) {
-        complete = false;
-        break;
-      }
-      const auto b = static_cast<unsigned char>(text[j]);
-      const bool fits = k == 1 ? secondByteFits(lead, b) : (b >= 0x80 && b <= 0xBF);
-      if (!fits) {
-        complete = false;
-        break;
-      }
-      cp = (cp << 6) | (b & 0x3Fu);
-    }
-    if (complete) {
-      appendCodePoint(out, cp);
-    } else {
-      out.push_back(kReplacement);
-    }
-    i = j;
-  }
-  return out;
-}
+// are not UTF-8; the shared converter turns them into U+FFFD instead of failing.
+std::u16string toWide(const std::string& text) { return utf8ToUtf16(text); }
 
 std::string narrowCopy(const ProWchar* text) {
   if (text == nullptr) return std::string();
