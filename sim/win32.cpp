@@ -52,9 +52,15 @@ const sim::OperatingSystem::OpenKey* openedKey(HKEY key) {
   return it == os().openKeys.end() ? nullptr : &it->second;
 }
 
+bool isStringType(DWORD type) { return type == REG_SZ || type == REG_MULTI_SZ || type == 2 /* REG_EXPAND_SZ */; }
+
 // Copies `data` out as RegQueryValueEx does: the size alone without a buffer,
-// ERROR_MORE_DATA with the needed size when the buffer is short.
-LONG answerQuery(const std::vector<unsigned char>& data, DWORD type, LPDWORD typeOut, LPBYTE buffer, LPDWORD size) {
+// ERROR_MORE_DATA with the needed size when the buffer is short. Wide string
+// data that does not end in a NUL unit gets one written after it when the
+// buffer has room, not counted in the size (as the Windows registry of the
+// Windows test runs does).
+LONG answerQuery(const std::vector<unsigned char>& data, DWORD type, LPDWORD typeOut, LPBYTE buffer, LPDWORD size,
+                 bool wide) {
   if (typeOut != nullptr) *typeOut = type;
   const auto needed = static_cast<DWORD>(data.size());
   if (buffer == nullptr) {
@@ -67,11 +73,14 @@ LONG answerQuery(const std::vector<unsigned char>& data, DWORD type, LPDWORD typ
     return ERROR_MORE_DATA;
   }
   if (!data.empty()) std::memcpy(buffer, data.data(), data.size());
+  const size_t n = data.size();
+  if (wide && isStringType(type) && n >= 2 && (data[n - 2] != 0 || data[n - 1] != 0) && *size >= needed + 2) {
+    buffer[n] = 0;
+    buffer[n + 1] = 0;
+  }
   *size = needed;
   return ERROR_SUCCESS;
 }
-
-bool isStringType(DWORD type) { return type == REG_SZ || type == REG_MULTI_SZ || type == 2 /* REG_EXPAND_SZ */; }
 
 std::u16string unitsOf(const std::vector<unsigned char>& data) {
   std::u16string units;
@@ -101,7 +110,7 @@ LONG RegQueryValueExW(HKEY key, LPCWSTR value, LPDWORD reserved, LPDWORD type, L
   if (reserved != nullptr) return 87;
   const sim::RegistryValue* stored = os().value(opened->path, wide(value));
   if (stored == nullptr) return ERROR_FILE_NOT_FOUND;
-  return answerQuery(stored->data, stored->type, type, data, size);
+  return answerQuery(stored->data, stored->type, type, data, size, /*wide=*/true);
 }
 
 LONG RegQueryValueExA(HKEY key, LPCSTR value, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size) {
@@ -111,10 +120,10 @@ LONG RegQueryValueExA(HKEY key, LPCSTR value, LPDWORD reserved, LPDWORD type, LP
   if (reserved != nullptr) return 87;
   const sim::RegistryValue* stored = os().value(opened->path, sim::utf16(value == nullptr ? "" : value));
   if (stored == nullptr) return ERROR_FILE_NOT_FOUND;
-  if (!isStringType(stored->type)) return answerQuery(stored->data, stored->type, type, data, size);
+  if (!isStringType(stored->type)) return answerQuery(stored->data, stored->type, type, data, size, false);
   // String data reaches a narrow caller converted, NULs and all.
   const std::string narrow = sim::utf8(unitsOf(stored->data));
-  return answerQuery(std::vector<unsigned char>(narrow.begin(), narrow.end()), stored->type, type, data, size);
+  return answerQuery(std::vector<unsigned char>(narrow.begin(), narrow.end()), stored->type, type, data, size, false);
 }
 
 LONG RegSetValueExW(HKEY key, LPCWSTR value, DWORD reserved, DWORD type, const BYTE* data, DWORD size) {
@@ -126,6 +135,16 @@ LONG RegSetValueExW(HKEY key, LPCWSTR value, DWORD reserved, DWORD type, const B
   if (opened == nullptr) return 6;
   if (!opened->write) return ERROR_ACCESS_DENIED;
   if (reserved != 0 || (data == nullptr && size != 0)) return 87;
+  // Windows counts a forgotten terminator in: string data whose last unit is
+  // not NUL but whose next unit, just past the stated size, is NUL is stored
+  // with that NUL. Like Windows, this reads the unit after the data, so a
+  // caller that wants its exact size stored has to give a non-NUL unit there.
+  if (data != nullptr && size >= 2 && isStringType(type)) {
+    const DWORD last = (size / 2 - 1) * 2;
+    const bool lastIsNul = data[last] == 0 && data[last + 1] == 0;
+    const bool nextIsNul = data[last + 2] == 0 && data[last + 3] == 0;
+    if (!lastIsNul && nextIsNul) size += 2;
+  }
   os().setValue(opened->path, wide(value), type,
                 data == nullptr ? std::vector<unsigned char>() : std::vector<unsigned char>(data, data + size));
   return ERROR_SUCCESS;

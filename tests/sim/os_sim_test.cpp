@@ -5,8 +5,10 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "host/win32.h"
+#include "sim/text.hpp"
 #include "support/sim_fixture.hpp"
 
 namespace {
@@ -75,7 +77,7 @@ TEST_F(OperatingSystemSim, QueriesReportTheSizeTheyNeedAndConvertForNarrowCaller
 TEST_F(OperatingSystemSim, WritingNeedsAKeyOpenedForWritingThatAllowsIt) {
   world().os.key(kOptions);
   HKEY reader = open(u"SOFTWARE\\Marbeltix\\Veltrosan\\Options", KEY_READ);
-  const char16_t text[] = u"AB";
+  const char16_t text[] = u"AB!";  // "!" after the stated size: see StringsGetTheirTerminatorCountedIn
   EXPECT_EQ(RegSetValueExW(reader, u"CtiParameter", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), 4),
             ERROR_ACCESS_DENIED);
   RegCloseKey(reader);
@@ -92,6 +94,49 @@ TEST_F(OperatingSystemSim, WritingNeedsAKeyOpenedForWritingThatAllowsIt) {
 
   world().os.key(kOptions).writable = false;
   open(u"SOFTWARE\\Marbeltix\\Veltrosan\\Options", KEY_WRITE, ERROR_ACCESS_DENIED);
+}
+
+// What the Windows registry does with string data (checked against it in the
+// Windows test runs): a size that stops just before a NUL unit gets that NUL
+// counted in on writing, and reading into a larger buffer puts a NUL unit
+// after data that lacks one, without counting it.
+TEST_F(OperatingSystemSim, StringsGetTheirTerminatorCountedIn) {
+  world().os.key(kOptions);
+  HKEY key = open(u"SOFTWARE\\Marbeltix\\Veltrosan\\Options", KEY_WRITE | KEY_READ);
+  struct Case {
+    const char16_t* value;
+    DWORD type;
+    std::u16string units;  // the buffer given, beyond the stated size too
+    DWORD size;
+    size_t stored;
+  };
+  const Case cases[] = {
+      {u"SzNulAfter", REG_SZ, std::u16string(u"XYZ\0", 4), 6, 8},
+      {u"SzGuarded", REG_SZ, u"XYZ!", 6, 6},
+      {u"MultiEndsInNul", REG_MULTI_SZ, std::u16string(u"A\0" u"2\0\0", 5), 8, 8},
+      {u"MultiNulAfter", REG_MULTI_SZ, std::u16string(u"A\0" u"2\0", 4), 6, 8},
+      {u"BinaryNulAfter", REG_BINARY, std::u16string(u"XY\0", 3), 4, 4},
+      {u"Empty", REG_SZ, std::u16string(u"\0", 1), 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(sim::utf8(c.value));
+    ASSERT_EQ(RegSetValueExW(key, c.value, 0, c.type, reinterpret_cast<const BYTE*>(c.units.data()), c.size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(world().os.value(kOptions, c.value)->data.size(), c.stored);
+  }
+
+  unsigned char buffer[16];
+  std::memset(buffer, 0xAB, sizeof buffer);
+  DWORD size = sizeof buffer;
+  ASSERT_EQ(RegQueryValueExW(key, u"SzGuarded", nullptr, nullptr, buffer, &size), ERROR_SUCCESS);
+  EXPECT_EQ(size, 6u);
+  EXPECT_EQ(std::vector<unsigned char>(buffer, buffer + 10),
+            (std::vector<unsigned char>{'X', 0, 'Y', 0, 'Z', 0, 0, 0, 0xAB, 0xAB}));
+  std::memset(buffer, 0xAB, sizeof buffer);
+  size = 6;  // no room after the data: nothing is written there
+  ASSERT_EQ(RegQueryValueExW(key, u"SzGuarded", nullptr, nullptr, buffer, &size), ERROR_SUCCESS);
+  EXPECT_EQ(buffer[6], 0xAB);
+  RegCloseKey(key);
 }
 
 TEST_F(OperatingSystemSim, ProcessStartRecordsTheCallAndHandsOutHandlesToClose) {
