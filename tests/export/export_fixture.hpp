@@ -88,19 +88,6 @@ class CurrentPartTest : public testing_support::SimTest {
     return runs;
   }
 
-  // Releases what a free call that was made to fail left with the host.
-  static void releaseLeftovers() {
-    world().faults.clear();
-    for (void* p : world().ledger.live(sim::Allocation::Array)) {
-      ProArray array = p;
-      ProArrayFree(&array);
-    }
-    for (void* p : world().ledger.live(sim::Allocation::Geomitemdata)) {
-      auto* data = static_cast<ProGeomitemdata*>(p);
-      ProGeomitemdataFree(&data);
-    }
-  }
-
   std::unique_ptr<CreoExport> exporter;
   BodyRecord body;
   TriangleSoup soup;

@@ -92,31 +92,6 @@ class WalkTest : public testing_support::SimTest {
     return CreoExport::exportModel(model.get(), requests);
   }
 
-  // Releases, through their own calls, the blocks that releases made to fail
-  // left with the host; then nothing is outstanding.
-  static void releaseLeftovers() {
-    auto& w = world();
-    w.faults.clear();
-    using sim::Allocation;
-    for (void* p : w.ledger.live(Allocation::Array)) {
-      ProArray array = p;
-      ProArrayFree(&array);
-    }
-    for (void* p : w.ledger.live(Allocation::PartTessellation)) {
-      auto* tess = static_cast<ProSurfaceTessellationData*>(p);
-      ProPartTessellationFree(&tess);
-    }
-    for (void* p : w.ledger.live(Allocation::SurfaceTessellation)) ProTessellationFree(static_cast<ProTessellation>(p));
-    for (void* p : w.ledger.live(Allocation::TessellationInput))
-      ProSurfacetessellationinputFree(static_cast<ProSurfaceTessellationInput>(p));
-    for (void* p : w.ledger.live(Allocation::Geomitemdata)) {
-      auto* data = static_cast<ProGeomitemdata*>(p);
-      ProGeomitemdataFree(&data);
-    }
-    for (void* p : w.ledger.live(Allocation::FacetVertices)) ProFacetverticesFree(static_cast<ProFacetVertex*>(p));
-    for (void* p : w.ledger.live(Allocation::Wstring)) ProWstringFree(static_cast<ProWchar*>(p));
-  }
-
   // Every line the message area has shown, oldest first.
   static std::vector<std::string> shown() {
     std::vector<std::string> out;

@@ -169,18 +169,6 @@ class ShellTest : public testing_support::SimTest {
     return strings;
   }
 
-  // Releases what a release that was made to fail left with the host.
-  static void releaseLeftovers() {
-    world().faults.clear();
-    for (void* p : world().ledger.live(sim::Allocation::Wstring)) ProWstringFree(static_cast<ProWchar*>(p));
-    for (void* p : world().ledger.live(sim::Allocation::StringArray))
-      ProStringarrayFree(static_cast<char**>(p), world().ledger.find(p)->elements);
-#ifndef _WIN32
-    // A key whose close was made to fail stays open.
-    world().os.openKeys.clear();
-#endif
-  }
-
   // A text folder of the test's own whose dialog resource is `resource`.
   void useResource(const std::string& resource) {
     textFolder_ = std::make_unique<TempDir>();
