@@ -1,9 +1,6 @@
 // The dialog actions of the attribute table when something goes wrong: row
 // numbers that no row has, and each host call of the table's set-up,
 // actions and teardown failing, with the warnings the user sees.
-#include <map>
-#include <set>
-
 #include "shell_fixture.hpp"
 
 namespace veltrosan::test {
@@ -180,80 +177,6 @@ TEST_F(TableActions, EachFailingHostCallIsReportedAndTheSessionStillEndsCleanly)
     releaseLeftovers();
     expectLedgerClean();
   }
-}
-
-// Whatever single host call fails, at whichever of its uses and with
-// whichever status, a session that edits the whole table ends with nothing
-// held, the dialog gone and the next session starting afresh.
-TEST_F(TableActions, EveryCallOfAnEditingSessionMayFail) {
-  const auto steps = [] {
-    return std::vector<sim::UserStep>{user::press("AttributeAdd"), user::type("veltrosanName2", u"COST"),
-                                      user::select("veltrosanType2", "Both"), user::type("CtiValue", u"CTI_2"),
-                                      user::enter("CtiValue"), user::press("veltrosanDelete0"),
-                                      user::select("veltrosanType0", "Part"), user::close()};
-  };
-  auto fresh = [&] {
-    sim::reset();
-    setMessageFile();
-    ASSERT_EQ(ProUITranslationFilesEnable(), PRO_TK_NO_ERROR);
-    ctiParameterName = u"CTI";
-    storeOptions(u"CTI", {u"A", u"1", u"B", u"2"});
-    // Count from the command on.
-    world().log.clear();
-    world().faults.clear();
-  };
-  // Calls whose failure the gateway does not report: the registry's (the
-  // options are silent by design), and those whose result is not looked at.
-  const std::set<std::string> silent = {"RegOpenKeyExW", "RegQueryValueExW", "RegSetValueExW", "RegCloseKey",
-                                        "ProMessageClear",  "ProMessageDisplay", "ProUIDialogExit"};
-  fresh();
-  ASSERT_EQ(runCommand(steps()), PRO_TK_NO_ERROR);
-  ASSERT_EQ(storedAttributes(), (std::vector<std::u16string>{u"B", u"1", u"COST", u"3"}));
-  std::map<std::string, int> counts;
-  for (const auto& [function, count] : world().log.counts())
-    if (sim::isHostCall(function)) counts[function] = count;
-
-  int runs = 0;
-  for (const StatusCode status : {PRO_TK_GENERAL_ERROR, PRO_TK_E_NOT_FOUND}) {
-    for (const auto& [function, count] : counts) {
-      for (int n = 1; n <= count; ++n) {
-        for (const bool onward : {false, true}) {
-          SCOPED_TRACE(function + " #" + std::to_string(n) + (onward ? " on" : "") + " " + std::to_string(status));
-          fresh();
-          if (onward) {
-            world().faults.failFrom(function, n, status);
-          } else {
-            world().faults.failOn(function, n, status);
-          }
-          runCommand(steps());
-          world().ui.script.clear();       // a dialog that never showed leaves the steps
-          world().ui.missedSteps.clear();  // rows that a failure left unbuilt
-          if (function == "ProUIDialogDestroy") {
-            // Reported and left to the host; it goes with the next attempt.
-            world().faults.clear();
-            EXPECT_EQ(ProUIDialogDestroy(kDialog), PRO_TK_NO_ERROR);
-          }
-          EXPECT_EQ(sim::findDialog(kDialog), nullptr);
-          EXPECT_EQ(activeExportSession, nullptr);
-          EXPECT_TRUE(attributeList.empty());
-          EXPECT_TRUE(Attributes::rowNames.empty());
-          EXPECT_EQ(Attributes::columnNames, nullptr);
-          if (silent.count(function) == 0) {
-            EXPECT_FALSE(world().messages.shown.empty()) << "a failure shows something";
-          }
-          releaseLeftovers();
-          expectLedgerClean();
-          ++runs;
-        }
-      }
-    }
-  }
-  EXPECT_GT(runs, 100);
-
-  // After all that, a session without faults works as the first one did.
-  fresh();
-  ASSERT_EQ(runCommand(steps()), PRO_TK_NO_ERROR);
-  EXPECT_EQ(storedAttributes(), (std::vector<std::u16string>{u"B", u"1", u"COST", u"3"}));
 }
 
 }  // namespace
