@@ -41,6 +41,20 @@ StatusCode failed(const char* context, StatusCode status) {
   return status;
 }
 
+// The end of an edit, once what the host handed out has been released: a
+// failed release is reported, and ends the action unless the edit already
+// ended it silently; a successful edit re-checks the state of "Export".
+StatusCode finish(StatusCode outcome, StatusCode released, const char* releaseContext) {
+  if (released != PRO_TK_NO_ERROR) {
+    warn(releaseContext, released);
+    if (outcome == PRO_TK_NO_ERROR) return released;
+  }
+  if (outcome != PRO_TK_NO_ERROR) return outcome;
+  const StatusCode status = Attributes::setState();
+  if (status != PRO_TK_NO_ERROR) return failed("Attributes::setState", status);
+  return PRO_TK_NO_ERROR;
+}
+
 StatusCode nameInput(const char* dialog, const char* component) {
   ProWchar* text = nullptr;
   StatusCode status = ProUIInputpanelWidestringGet(dialog, component, &text);
@@ -59,16 +73,7 @@ StatusCode nameInput(const char* dialog, const char* component) {
     }
   }
 
-  status = ProWstringFree(text);
-  if (status != PRO_TK_NO_ERROR) {
-    warn("ProWstringFree", status);
-    if (outcome == PRO_TK_NO_ERROR) return status;
-  }
-  if (outcome != PRO_TK_NO_ERROR) return outcome;
-
-  status = Attributes::setState();
-  if (status != PRO_TK_NO_ERROR) return failed("Attributes::setState", status);
-  return PRO_TK_NO_ERROR;
+  return finish(outcome, ProWstringFree(text), "ProWstringFree");
 }
 
 StatusCode typeSelect(const char* dialog, const char* component) {
@@ -95,16 +100,7 @@ StatusCode typeSelect(const char* dialog, const char* component) {
     }
   }
 
-  status = ProStringarrayFree(selected, count);
-  if (status != PRO_TK_NO_ERROR) {
-    warn("ProStringarrayFree", status);
-    if (outcome == PRO_TK_NO_ERROR) return status;
-  }
-  if (outcome != PRO_TK_NO_ERROR) return outcome;
-
-  status = Attributes::setState();
-  if (status != PRO_TK_NO_ERROR) return failed("Attributes::setState", status);
-  return PRO_TK_NO_ERROR;
+  return finish(outcome, ProStringarrayFree(selected, count), "ProStringarrayFree");
 }
 
 StatusCode remove(const char* component) {
