@@ -117,6 +117,28 @@ TEST_F(ExportAction, AFileThatCannotBeDeletedIsReported) {
 #endif
 }
 
+// Without the install key the export goes on, and the start is tried with
+// an empty install folder.
+TEST_F(ExportAction, WithoutTheInstallKeyTheStartIsTriedFromAnEmptyFolder) {
+  bracketPart();
+  uninstall();
+#ifndef _WIN32
+  world().os.processesStart = true;  // an application at the root of the drive
+#endif
+  startGateway();
+  ASSERT_EQ(runCommand({user::press("Export")}), PRO_TK_NO_ERROR);
+  const std::string path = outputFile("bracket");
+#ifdef _WIN32
+  // None sits at the root of the drive here.
+  EXPECT_THAT(lines(), ElementsAre(kNoInstallKey, "ExportVTQFile %0s " + path, "StandaloneFailed"));
+#else
+  EXPECT_THAT(lines(), ElementsAre(kNoInstallKey, "ExportVTQFile %0s " + path, "StandaloneSuccess"));
+  EXPECT_THAT(startedCommandLines(), ElementsAre("\"\\Veltrosan.exe\" " + quoted(path)));
+#endif
+  EXPECT_EQ(vtq::readFile(path).header.name, "bracket");
+  EXPECT_EQ(calls("ProUIDialogExit"), 1);
+}
+
 TEST_F(ExportAction, AllThousandNamesTakenKeepsTheDialogOpen) {
   bracketPart();
   install(true);
