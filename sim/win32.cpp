@@ -173,6 +173,7 @@ BOOL CreateProcessA(LPCSTR application, LPSTR command_line, LPSECURITY_ATTRIBUTE
   started.applicationNameGiven = application != nullptr;
   started.environmentGiven = environment != nullptr;
   started.directoryGiven = current_directory != nullptr;
+  if (os().onStart) os().onStart(started.commandLine);
   if (!os().processesStart) return FALSE;
   os().processes.push_back(started);
   const uintptr_t process = os().nextHandle++;

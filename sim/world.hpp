@@ -229,6 +229,9 @@ struct OperatingSystem {
   std::map<std::u16string, RegistryKey> keys;
   bool processesStart = true;  // false: CreateProcessA fails
   std::vector<StartedProcess> processes;
+  // Runs at every CreateProcessA, before the start succeeds or fails, with
+  // the command line: lets a test change the world at that moment.
+  std::function<void(const std::string& commandLine)> onStart;
 
   // Open key handles (full path, opened for writing) and open process and
   // thread handles, by handle value; tests expect both empty at the end.

@@ -1,0 +1,280 @@
+#include "module_fixture.hpp"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "host/win32.h"
+#include "sim/shapes.hpp"
+#include "sim/text.hpp"
+
+namespace veltrosan::test {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+#ifdef _WIN32
+
+constexpr wchar_t kInstallKey[] = L"SOFTWARE\\Marbeltix\\Veltrosan";
+constexpr wchar_t kOptionsKey[] = L"SOFTWARE\\Marbeltix\\Veltrosan\\Options";
+
+std::wstring wide(const std::string& text) {
+  const std::u16string units = sim::utf16(text);
+  return std::wstring(units.begin(), units.end());
+}
+
+// The test's own keys under both roots, innermost first; a key that still
+// holds another's subkeys stays.
+void removeKeys() {
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, kInstallKey);
+  RegDeleteKeyW(HKEY_LOCAL_MACHINE, kInstallKey);
+  RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Marbeltix");
+  RegDeleteTreeW(HKEY_CURRENT_USER, kOptionsKey);
+  RegDeleteKeyW(HKEY_CURRENT_USER, kOptionsKey);
+  RegDeleteKeyW(HKEY_CURRENT_USER, kInstallKey);
+  RegDeleteKeyW(HKEY_CURRENT_USER, L"SOFTWARE\\Marbeltix");
+}
+
+HKEY createKey(HKEY root, const wchar_t* path) {
+  HKEY key = nullptr;
+  const LONG result = RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key, nullptr);
+  if (result != ERROR_SUCCESS) throw std::runtime_error("RegCreateKeyExW failed: " + std::to_string(result));
+  return key;
+}
+
+// The stand-in's record: its command line, then each argument, one a line.
+std::vector<std::string> readRecord(const std::string& folder, bool wait) {
+  const fs::path record = fs::u8path(folder) / "arguments.txt";
+  // Generous: Wine may take a while to start a process; no speed is measured.
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(wait ? 60 : 0);
+  std::error_code error;
+  while (!fs::exists(record, error) && std::chrono::steady_clock::now() < until) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  std::vector<std::string> lines;
+  std::ifstream in(record, std::ios::binary);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+#else
+
+constexpr char16_t kInstallKey[] = u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Marbeltix\\Veltrosan";
+constexpr char16_t kOptionsKey[] = u"HKEY_CURRENT_USER\\SOFTWARE\\Marbeltix\\Veltrosan\\Options";
+
+#endif
+
+}  // namespace
+
+namespace {
+
+// A part of the given surfaces, owned by feature 2, whose parent is the
+// datum feature 1.
+sim::Model& part(const std::u16string& name, std::vector<sim::Surface> surfaces) {
+  sim::Model& model = sim::world().addModel(name, PRO_MDL_PART);
+  sim::Feature datum;
+  datum.id = 1;
+  sim::Feature solid;
+  solid.id = 2;
+  solid.parents = {1};
+  model.features = {datum, solid};
+  model.surfaces = std::move(surfaces);
+  return model;
+}
+
+}  // namespace
+
+sim::Model& bracketPart() {
+  sim::Model& bracket = part(u"bracket", sim::boxSurfaces({40, 20, 5}, {0, 0, 2.5}, {1, 2}));
+  bracket.parameters = {sim::Parameter::integer(u"COMPARATIVE_TRACKING_INDEX", 400),
+                        sim::Parameter::text(u"MATERIAL", u"PA66-GF30")};
+  sim::world().current = &bracket;
+  return bracket;
+}
+
+sim::Model& bracketAssembly() {
+  sim::World& w = sim::world();
+  sim::Model& plate = part(u"plate", sim::boxSurfaces({40, 20, 5}, {0, 0, 2.5}, {1, 2}));
+  sim::Model& pin = part(u"pin", sim::cylinderSurfaces(2, 10, 12, {0, 0, 0}, {1, 2}));
+
+  sim::Model& top = w.addModel(u"bracket", PRO_MDL_ASSEMBLY);
+  int id = 10;
+  for (auto [model, offset] : {std::pair{&plate, sim::Vec{0, 0, 0}}, std::pair{&pin, sim::Vec{10, 5, 5}},
+                               std::pair{&pin, sim::Vec{-10, 5, 5}}}) {
+    sim::Feature component;
+    component.id = id++;
+    component.type = PRO_FEAT_COMPONENT;
+    component.model = model;
+    component.placement = sim::translation(offset);
+    top.features.push_back(component);
+  }
+  w.current = &top;
+  return top;
+}
+
+std::vector<sim::UserStep> addMaterial() {
+  return {sim::user::press("AttributeAdd"), sim::user::type("veltrosanName0", u"MATERIAL")};
+}
+
+std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+
+void ModuleTest::SetUp() {
+  SimTest::SetUp();
+  setCurrentDirectory(outputFolder());
+#ifdef _WIN32
+  removeKeys();
+#endif
+}
+
+void ModuleTest::TearDown() {
+  gateway.unload();
+  EXPECT_TRUE(world().ui.missedSteps.empty()) << testing_support::joinLines(world().ui.missedSteps);
+  EXPECT_TRUE(world().ui.script.empty()) << world().ui.script.size() << " user steps were not played";
+  EXPECT_EQ(sim::findDialog(kDialog), nullptr) << "the dialog was not destroyed";
+  SimTest::TearDown();
+#ifdef _WIN32
+  removeKeys();
+#endif
+}
+
+void ModuleTest::startGateway() {
+  std::string error;
+  ASSERT_TRUE(gateway.load(VELTROSAN_GATEWAY_MODULE, error)) << error;
+  ASSERT_EQ(gateway.start(), 0);
+}
+
+StatusCode ModuleTest::runCommand(std::vector<sim::UserStep> steps) {
+  sim::script(std::move(steps));
+  return gateway.invoke(kCommand);
+}
+
+void ModuleTest::setCurrentDirectory(const std::string& folder) { world().currentDirectory = sim::utf16(folder); }
+
+std::vector<std::string> ModuleTest::lines() {
+  std::vector<std::string> out;
+  for (const auto& line : world().messages.shown) {
+    if (line.key == "USER %s") {
+      out.push_back(line.text);
+      continue;
+    }
+    std::string shown = line.key;
+    for (const auto& argument : line.args) shown += " " + argument;
+    out.push_back(shown);
+  }
+  return out;
+}
+
+std::vector<std::string> ModuleTest::filesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(fs::u8path(folder))) names.push_back(entry.path().filename().u8string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void ModuleTest::install(bool startable) {
+#ifdef _WIN32
+  installDir_ = std::make_unique<TempDir>();
+  installFolder_ = installDir_->path();
+  if (startable) {
+    fs::copy_file(fs::u8path(VELTROSAN_STANDIN), fs::u8path(installDir_->file("Veltrosan.exe")));
+  }
+  HKEY key = createKey(HKEY_LOCAL_MACHINE, kInstallKey);
+  const std::wstring path = wide(installFolder_);
+  RegSetValueExW(key, L"Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+                 static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(key);
+#else
+  installFolder_ = "C:\\Program Files\\Marbeltix\\Veltrosan";
+  world().os.setString(kInstallKey, u"Path", sim::utf16(installFolder_));
+  world().os.processesStart = startable;
+#endif
+}
+
+void ModuleTest::uninstall() {
+  installFolder_.clear();
+#ifdef _WIN32
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, kInstallKey);
+  RegDeleteKeyW(HKEY_LOCAL_MACHINE, kInstallKey);
+#else
+  world().os.keys.erase(kInstallKey);
+  world().os.processesStart = false;
+#endif
+}
+
+std::vector<std::string> ModuleTest::startedCommandLines(bool expectStart) {
+#ifdef _WIN32
+  if (installFolder_.empty()) return {};
+  const std::vector<std::string> record = readRecord(installFolder_, expectStart);
+  if (record.empty()) return {};
+  return {record.front()};
+#else
+  (void)expectStart;
+  std::vector<std::string> commandLines;
+  for (const auto& process : world().os.processes) commandLines.push_back(process.commandLine);
+  return commandLines;
+#endif
+}
+
+std::vector<std::string> ModuleTest::startedArguments() {
+#ifdef _WIN32
+  std::vector<std::string> record = readRecord(installFolder_, true);
+  if (record.empty()) return {};
+  return std::vector<std::string>(record.begin() + 1, record.end());
+#else
+  // Blank-separated pieces, a quoted piece taken whole: enough for the
+  // command lines of these tests, whose paths hold no quotation mark.
+  std::vector<std::string> pieces;
+  if (world().os.processes.empty()) return pieces;
+  const std::string& line = world().os.processes.back().commandLine;
+  for (size_t i = 0; i < line.size();) {
+    if (line[i] == ' ') {
+      ++i;
+      continue;
+    }
+    const bool quote = line[i] == '"';
+    const size_t start = quote ? i + 1 : i;
+    const size_t end = line.find(quote ? '"' : ' ', start);
+    pieces.push_back(line.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    i = end == std::string::npos ? line.size() : end + 1;
+  }
+  if (!pieces.empty()) pieces.erase(pieces.begin());
+  return pieces;
+#endif
+}
+
+void ModuleTest::createOptionsKey() {
+#ifdef _WIN32
+  RegCloseKey(createKey(HKEY_CURRENT_USER, kOptionsKey));
+#else
+  world().os.key(kOptionsKey);
+#endif
+}
+
+std::u16string ModuleTest::storedCtiParameter() {
+  std::vector<unsigned char> data;
+#ifdef _WIN32
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kOptionsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return u"(no key)";
+  DWORD type = 0;
+  DWORD size = 0;
+  if (RegQueryValueExW(key, L"CtiParameter", nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+    data.resize(size);
+    RegQueryValueExW(key, L"CtiParameter", nullptr, &type, data.data(), &size);
+    data.resize(size);
+  }
+  RegCloseKey(key);
+#else
+  const sim::RegistryValue* value = world().os.value(kOptionsKey, u"CtiParameter");
+  if (value == nullptr) return u"(no value)";
+  data = value->data;
+#endif
+  std::u16string units;
+  for (size_t i = 0; i + 1 < data.size(); i += 2) units.push_back(static_cast<char16_t>(data[i] | (data[i + 1] << 8)));
+  return units;
+}
+
+}  // namespace veltrosan::test
