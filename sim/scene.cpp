@@ -1,6 +1,7 @@
 #include "sim/scene.hpp"
 
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -298,16 +299,16 @@ class ModelReader {
   }
 
   void readFeatures(const Json& list, const std::string& path) {
-    int next = 1;
+    std::int64_t next = 1;
     for (size_t i = 0; i < array(list, path).size(); ++i) {
       const std::string at = child(path, i);
       const Json& j = object(list[i], at,
                              {"id", "type", "parents", "parameters", "hidden", "visible", "component", "translation",
                               "rotation", "matrix", "shown", "unplaced", "bulk", "placementReadable", "color"});
       Feature f;
-      f.id = optional(j, at, "id", next, integer);
+      f.id = idOrNext(j, at, next);
       if (model_.feature(f.id) != nullptr) fail(child(at, "id"), "duplicate feature id " + std::to_string(f.id));
-      next = f.id + 1;
+      next = std::int64_t{f.id} + 1;
       const Json* component = find(j, "component");
       f.type = optional(j, at, "type", component != nullptr ? static_cast<int>(PRO_FEAT_COMPONENT) : 0, integerOrComponent);
       if (const Json* p = find(j, "parents")) {
@@ -338,6 +339,15 @@ class ModelReader {
       }
       model_.features.push_back(std::move(f));
     }
+  }
+
+  // The entry's "id", else one above the previous entry's. Above the largest
+  // int there is none to give: such an entry has to name its own.
+  static int idOrNext(const Json& j, const std::string& path, std::int64_t next) {
+    if (const Json* id = find(j, "id")) return integer(*id, child(path, "id"));
+    if (next > std::numeric_limits<int>::max())
+      fail(path, "no id above " + std::to_string(std::numeric_limits<int>::max()) + " is left to give; give \"id\"");
+    return static_cast<int>(next);
   }
 
   static int integerOrComponent(const Json& j, const std::string& path) {
@@ -479,10 +489,10 @@ class ModelReader {
   void readFacetSet(const Json& j, const std::string& path) {
     object(j, path, {"id", "feature", "facets", "box", "cylinder", "torus", "sphere"});
     FacetSet fs;
-    fs.id = optional(j, path, "id", nextFacetSetId_, integer);
+    fs.id = idOrNext(j, path, nextFacetSetId_);
     for (const auto& other : model_.facetSets)
       if (other.id == fs.id) fail(child(path, "id"), "duplicate facet set id " + std::to_string(fs.id));
-    nextFacetSetId_ = fs.id + 1;
+    nextFacetSetId_ = std::int64_t{fs.id} + 1;
     if (const Json* f = find(j, "feature")) fs.featureId = featureRef(*f, child(path, "feature"));
     std::vector<Surface> shape;
     const bool generated = generate(j, path, 0, shape);
@@ -506,7 +516,7 @@ class ModelReader {
   const std::map<std::string, Model*>& byName_;
   std::set<int> usedSurfaceIds_;
   int nextSurfaceId_ = 1;
-  int nextFacetSetId_ = 1;
+  std::int64_t nextFacetSetId_ = 1;
   std::vector<std::pair<std::string, int>> featureRefs_;
 };
 

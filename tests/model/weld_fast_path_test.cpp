@@ -8,9 +8,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <limits>
-#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -26,29 +24,12 @@ namespace {
 
 using test::bodyWithCtis;
 using test::ctisOf;
+using test::pureMapWeld;
+using test::splitsEqualPoints;
+using test::vertexBits;
 
 constexpr double kEps = kWeldEpsilon;
 constexpr double kPi = 3.14159265358979323846;
-
-std::uint64_t bitsOf(double v) {
-  std::uint64_t b;
-  std::memcpy(&b, &v, sizeof b);
-  return b;
-}
-
-// Vertices compared by their bits, so that -0 and +0 or a welded-away
-// neighbour show up as a difference.
-std::vector<std::uint64_t> vertexBits(const std::vector<Vec3>& vertices) {
-  std::vector<std::uint64_t> out;
-  for (const Vec3& v : vertices) {
-    out.push_back(bitsOf(v.x));
-    out.push_back(bitsOf(v.y));
-    out.push_back(bitsOf(v.z));
-  }
-  return out;
-}
-
-
 
 // A soup straight from corner triples, bypassing addTriangle's check, so that
 // near points can sit in one triangle.
@@ -67,37 +48,6 @@ bool takesFastPath(const TriangleSoup& soup) {
   std::vector<Vec3> vertices;
   std::vector<std::int32_t> weldedTo;
   return detail::weldPointsFast(soup.points, vertices, weldedTo);
-}
-
-// The map alone over every soup point, repeats included, as the weld once
-// ran: near ties a repeat can miss its own key and get a vertex of its own.
-std::vector<std::int32_t> pureMapWeld(const std::vector<Vec3>& points) {
-  std::map<Vec3, std::int32_t, detail::TolerantLess> vertexMap;
-  const detail::TolerantLess less;
-  std::vector<std::int32_t> weldedTo;
-  std::int32_t vertices = 0;
-  for (const Vec3& p : points) {
-    auto it = vertexMap.lower_bound(p);
-    if (it != vertexMap.end() && !less(p, it->first)) {
-      weldedTo.push_back(it->second);
-      continue;
-    }
-    vertexMap.insert(std::pair<const Vec3, std::int32_t>(p, vertices));
-    weldedTo.push_back(vertices++);
-  }
-  return weldedTo;
-}
-
-// Whether two exactly equal points (+0 and -0 alike; no NaN here) got
-// different vertices.
-bool splitsEqualPoints(const std::vector<Vec3>& points, const std::vector<std::int32_t>& weldedTo) {
-  std::map<std::array<double, 3>, std::int32_t> seen;
-  for (std::size_t i = 0; i < points.size(); ++i) {
-    const Vec3& p = points[i];
-    const auto [it, added] = seen.emplace(std::array<double, 3>{p.x + 0.0, p.y + 0.0, p.z + 0.0}, weldedTo[i]);
-    if (!added && it->second != weldedTo[i]) return true;
-  }
-  return false;
 }
 
 // weldMesh and the reference on the same soup and surfaces give one body,
