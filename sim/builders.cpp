@@ -44,6 +44,14 @@ Surface& addTorus(Model& model, Vec origin, Vec axis, double radius1, double rad
   return addShaped(model, PRO_SRF_TORUS, origin, axis, radius1, radius2, orientation);
 }
 
+Model& addSolidPart(const std::u16string& name, std::vector<Surface> surfaces) {
+  Model& part = world().addModel(name, PRO_MDL_PART);
+  addFeature(part, 1);
+  addFeature(part, 2, {1});
+  part.surfaces = std::move(surfaces);
+  return part;
+}
+
 Feature& addFeature(Model& model, int id, std::vector<int> parents, std::vector<Parameter> parameters) {
   Feature f;
   f.id = id;

@@ -18,6 +18,10 @@ Surface& addCylinder(Model& model, Vec origin, Vec axis, double radius, int orie
 Surface& addCone(Model& model, Vec origin, Vec axis, double value, int orientation = 1);
 Surface& addTorus(Model& model, Vec origin, Vec axis, double radius1, double radius2, int orientation = 1);
 
+// A part of the world whose surfaces are owned by feature 2, whose parent is
+// the datum feature 1: the shape of a part made of one solid feature.
+Model& addSolidPart(const std::u16string& name, std::vector<Surface> surfaces);
+
 // A feature of no particular type (not a component).
 Feature& addFeature(Model& model, int id, std::vector<int> parents = {}, std::vector<Parameter> parameters = {});
 

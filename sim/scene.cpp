@@ -2,20 +2,18 @@
 
 #include <cmath>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <limits>
 #include <map>
 #include <memory>
 #include <set>
-#include <sstream>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
 #include "sim/shapes.hpp"
 #include "sim/text.hpp"
+#include "sim/text_file.hpp"
 #include "sim/world.hpp"
 
 namespace sim {
@@ -657,23 +655,7 @@ bool loadSceneText(const std::string& text, const std::string& origin, std::stri
 
 bool loadScene(const std::string& path, std::string& error) {
   std::string content;
-  try {
-    std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
-    if (!in) {
-      error = path + ": cannot open the file";
-      return false;
-    }
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (in.bad()) {
-      error = path + ": cannot read the file";
-      return false;
-    }
-    content = buffer.str();
-  } catch (const std::exception& e) {
-    error = path + ": cannot read the file (" + e.what() + ")";
-    return false;
-  }
+  if (!readTextFile(path, content, error)) return false;
   return loadSceneText(content, path, error);
 }
 

@@ -1,12 +1,10 @@
 #include "sim/user_steps.hpp"
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include <nlohmann/json.hpp>
 
 #include "sim/text.hpp"
+#include "sim/text_file.hpp"
 #include "sim/ui.hpp"
 
 namespace sim {
@@ -115,23 +113,7 @@ bool parseUserSteps(const std::string& content, const std::string& origin, std::
 
 bool loadUserSteps(const std::string& path, std::vector<UserStep>& steps, std::string& error) {
   std::string content;
-  try {
-    std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
-    if (!in) {
-      error = path + ": cannot open the file";
-      return false;
-    }
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (in.bad()) {
-      error = path + ": cannot read the file";
-      return false;
-    }
-    content = buffer.str();
-  } catch (const std::exception& e) {
-    error = path + ": cannot read the file (" + e.what() + ")";
-    return false;
-  }
+  if (!readTextFile(path, content, error)) return false;
   return parseUserSteps(content, path, steps, error);
 }
 

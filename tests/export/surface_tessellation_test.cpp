@@ -5,6 +5,7 @@
 
 #include "export_fixture.hpp"
 #include "messages/status_names.hpp"
+#include "sim/builders.hpp"
 #include "sim/shapes.hpp"
 
 namespace veltrosan::test {
@@ -17,15 +18,7 @@ class SurfaceTessellation : public CurrentPartTest {
   // A cylinder of radius 2 and height 1 at (1, 0, 0), owned by feature 2
   // (whose parent is feature 1): side, bottom cap, top cap.
   sim::Model& cylinderPart() {
-    sim::Model& part = world().addModel(u"ROD", PRO_MDL_PART);
-    sim::Feature datum;
-    datum.id = 1;
-    sim::Feature solid;
-    solid.id = 2;
-    solid.parents = {1};
-    part.features = {datum, solid};
-    part.surfaces = sim::cylinderSurfaces(2, 1, 8, {1, 0, 0}, {1, 2});
-    return part;
+    return sim::addSolidPart(u"ROD", sim::cylinderSurfaces(2, 1, 8, {1, 0, 0}, {1, 2}));
   }
 
   static Vec3 vec(const sim::Vec& v) { return Vec3(v[0], v[1], v[2]); }

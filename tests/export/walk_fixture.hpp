@@ -13,6 +13,7 @@
 #include <gmock/gmock.h>
 
 #include "messages/status_names.hpp"
+#include "sim/builders.hpp"
 #include "sim/handles.hpp"
 #include "sim/scene.hpp"
 #include "sim/shapes.hpp"
@@ -32,15 +33,8 @@ class WalkTest : public testing_support::SimTest {
   // feature 2, whose parent is the datum feature 1; no CTI anywhere.
   static sim::Model& boxPart(const std::u16string& name, const std::u16string& unit = u"mm",
                              const sim::Vec& size = {10, 20, 30}) {
-    sim::Model& part = world().addModel(name, PRO_MDL_PART);
+    sim::Model& part = sim::addSolidPart(name, sim::boxSurfaces(size, {0, 0, 0}, {1, 2}));
     part.lengthUnit = unit;
-    sim::Feature datum;
-    datum.id = 1;
-    sim::Feature solid;
-    solid.id = 2;
-    solid.parents = {1};
-    part.features = {datum, solid};
-    part.surfaces = sim::boxSurfaces(size, {0, 0, 0}, {1, 2});
     return part;
   }
 

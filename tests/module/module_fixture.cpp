@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "host/win32.h"
+#include "sim/builders.hpp"
 #include "sim/shapes.hpp"
 #include "sim/text.hpp"
 
@@ -70,26 +71,9 @@ constexpr char16_t kOptionsKey[] = u"HKEY_CURRENT_USER\\SOFTWARE\\Marbeltix\\Vel
 
 }  // namespace
 
-namespace {
-
-// A part of the given surfaces, owned by feature 2, whose parent is the
-// datum feature 1.
-sim::Model& part(const std::u16string& name, std::vector<sim::Surface> surfaces) {
-  sim::Model& model = sim::world().addModel(name, PRO_MDL_PART);
-  sim::Feature datum;
-  datum.id = 1;
-  sim::Feature solid;
-  solid.id = 2;
-  solid.parents = {1};
-  model.features = {datum, solid};
-  model.surfaces = std::move(surfaces);
-  return model;
-}
-
-}  // namespace
 
 sim::Model& bracketPart() {
-  sim::Model& bracket = part(u"bracket", sim::boxSurfaces({40, 20, 5}, {0, 0, 2.5}, {1, 2}));
+  sim::Model& bracket = sim::addSolidPart(u"bracket", sim::boxSurfaces({40, 20, 5}, {0, 0, 2.5}, {1, 2}));
   bracket.parameters = {sim::Parameter::integer(u"COMPARATIVE_TRACKING_INDEX", 400),
                         sim::Parameter::text(u"MATERIAL", u"PA66-GF30")};
   sim::world().current = &bracket;
@@ -98,8 +82,8 @@ sim::Model& bracketPart() {
 
 sim::Model& bracketAssembly() {
   sim::World& w = sim::world();
-  sim::Model& plate = part(u"plate", sim::boxSurfaces({40, 20, 5}, {0, 0, 2.5}, {1, 2}));
-  sim::Model& pin = part(u"pin", sim::cylinderSurfaces(2, 10, 12, {0, 0, 0}, {1, 2}));
+  sim::Model& plate = sim::addSolidPart(u"plate", sim::boxSurfaces({40, 20, 5}, {0, 0, 2.5}, {1, 2}));
+  sim::Model& pin = sim::addSolidPart(u"pin", sim::cylinderSurfaces(2, 10, 12, {0, 0, 0}, {1, 2}));
 
   sim::Model& top = w.addModel(u"bracket", PRO_MDL_ASSEMBLY);
   int id = 10;
