@@ -283,6 +283,27 @@ StatusCode bind(const char* dialog, const char* component, ComponentKind kind, U
   return PRO_TK_NO_ERROR;
 }
 
+// The two ways of enabling a push button, and of filling an input panel, do
+// the same to the component.
+StatusCode setEnabled(const char* dialog, const char* component, bool enabled) {
+  Component* c = nullptr;
+  if (const StatusCode status = lookUp(dialog, component, ComponentKind::PushButton, c); status != PRO_TK_NO_ERROR) {
+    return status;
+  }
+  c->enabled = enabled;
+  return PRO_TK_NO_ERROR;
+}
+
+StatusCode setPanelText(const char* dialog, const char* component, const ProWchar* text) {
+  if (text == nullptr) return PRO_TK_BAD_INPUTS;
+  Component* c = nullptr;
+  if (const StatusCode status = lookUp(dialog, component, ComponentKind::InputPanel, c); status != PRO_TK_NO_ERROR) {
+    return status;
+  }
+  c->text = text;
+  return PRO_TK_NO_ERROR;
+}
+
 // A name list the caller hands in: `count` non-null, non-empty, distinct names.
 std::optional<std::vector<std::string>> nameList(int count, char** names) {
   if (count < 0 || (count > 0 && names == nullptr)) return std::nullopt;
@@ -688,24 +709,12 @@ StatusCode ProUIPushbuttonActivateActionSet(const char* dialog, const char* comp
 
 StatusCode ProUIPushbuttonEnable(const char* dialog, const char* component) {
   SIM_ENTER("ProUIPushbuttonEnable", sim::text(dialog) + "," + sim::text(component));
-  Component* c = nullptr;
-  if (const StatusCode status = sim::lookUp(dialog, component, ComponentKind::PushButton, c);
-      status != PRO_TK_NO_ERROR) {
-    return status;
-  }
-  c->enabled = true;
-  return PRO_TK_NO_ERROR;
+  return sim::setEnabled(dialog, component, true);
 }
 
 StatusCode ProUIPushbuttonDisable(const char* dialog, const char* component) {
   SIM_ENTER("ProUIPushbuttonDisable", sim::text(dialog) + "," + sim::text(component));
-  Component* c = nullptr;
-  if (const StatusCode status = sim::lookUp(dialog, component, ComponentKind::PushButton, c);
-      status != PRO_TK_NO_ERROR) {
-    return status;
-  }
-  c->enabled = false;
-  return PRO_TK_NO_ERROR;
+  return sim::setEnabled(dialog, component, false);
 }
 
 StatusCode ProUICheckbuttonGetState(const char* dialog, const char* component, ProBoolean* state) {
@@ -737,26 +746,12 @@ StatusCode ProUIInputpanelActivateActionSet(const char* dialog, const char* comp
 
 StatusCode ProUIInputpanelWidestringSet(const char* dialog, const char* component, const ProWchar* text) {
   SIM_ENTER("ProUIInputpanelWidestringSet", sim::text(dialog) + "," + sim::text(component) + "," + sim::text(text));
-  if (text == nullptr) return PRO_TK_BAD_INPUTS;
-  Component* c = nullptr;
-  if (const StatusCode status = sim::lookUp(dialog, component, ComponentKind::InputPanel, c);
-      status != PRO_TK_NO_ERROR) {
-    return status;
-  }
-  c->text = text;
-  return PRO_TK_NO_ERROR;
+  return sim::setPanelText(dialog, component, text);
 }
 
 StatusCode ProUIInputpanelValueSet(const char* dialog, const char* component, const ProWchar* text) {
   SIM_ENTER("ProUIInputpanelValueSet", sim::text(dialog) + "," + sim::text(component) + "," + sim::text(text));
-  if (text == nullptr) return PRO_TK_BAD_INPUTS;
-  Component* c = nullptr;
-  if (const StatusCode status = sim::lookUp(dialog, component, ComponentKind::InputPanel, c);
-      status != PRO_TK_NO_ERROR) {
-    return status;
-  }
-  c->text = text;
-  return PRO_TK_NO_ERROR;
+  return sim::setPanelText(dialog, component, text);
 }
 
 StatusCode ProUIInputpanelWidestringGet(const char* dialog, const char* component, ProWchar** text) {
