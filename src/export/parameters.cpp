@@ -40,11 +40,6 @@ std::u16string boundedText(const ProWchar* text, std::size_t capacity) {
   return std::u16string(text, n);
 }
 
-StatusCode failed(const char* context, StatusCode status) {
-  warn(context, status);
-  return status;
-}
-
 }  // namespace
 
 StatusCode CreoExport::visitParameter(ProParameter* parameter, StatusCode /*status*/, ProAppData data) {

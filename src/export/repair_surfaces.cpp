@@ -8,11 +8,6 @@ namespace veltrosan {
 
 namespace {
 
-StatusCode failed(const char* context, StatusCode status) {
-  warn(context, status);
-  return status;
-}
-
 Vec3 vec(const double (&v)[3]) { return Vec3(v[0], v[1], v[2]); }
 
 // Every point of an array, or only its first and last. A count of 0 or less,

@@ -8,11 +8,6 @@ namespace veltrosan {
 
 namespace {
 
-StatusCode failed(const char* context, StatusCode status) {
-  warn(context, status);
-  return status;
-}
-
 // One stage of the CTI search: the CTI parameters of one item.
 StatusCode visitCti(ProModelitem& item) {
   const StatusCode status = ProParameterVisit(&item, nullptr, CreoExport::visitParameter, nullptr);

@@ -46,6 +46,11 @@ std::string warningLine(const std::string& context, StatusCode status) {
 
 void warn(const std::string& context, StatusCode status) { showWarning(warningLine(context, status)); }
 
+StatusCode failed(const std::string& context, StatusCode status) {
+  warn(context, status);
+  return status;
+}
+
 StatusCode displayMessage(const std::string& key, const MessageArguments& arguments) {
   ProMessageClear();
   StatusCode status = PRO_TK_NO_ERROR;

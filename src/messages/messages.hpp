@@ -24,6 +24,8 @@ void showLog(const std::string& text);      // "Log: " + text
 std::string warningLine(const std::string& context, StatusCode status);
 // showWarning(warningLine(context, status)).
 void warn(const std::string& context, StatusCode status);
+// warn(context, status), then the status, for a failed step to hand back.
+StatusCode failed(const std::string& context, StatusCode status);
 
 StatusCode displayMessage(const std::string& key, const MessageArguments& arguments);
 StatusCode getTranslation(const std::string& key, ProWchar** translation);

@@ -33,12 +33,6 @@ constexpr std::int32_t kNeededTypeItems = 3;
 bool isLetter(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); }
 bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
-// Reports a failed step and hands its status back.
-StatusCode failed(const char* context, StatusCode status) {
-  warn(context, status);
-  return status;
-}
-
 // Builds the three cells of row i and binds their actions.
 StatusCode buildRow(std::size_t i) {
   using namespace Attributes;
@@ -131,6 +125,11 @@ StatusCode initialize() {
 StatusCode update() {
   StatusCode status = clear();
   if (status != PRO_TK_NO_ERROR) return failed("Attributes::clear", status);
+  // Only a set-up that found enough columns and items gets this far; the
+  // check keeps rows of any other state from reading past the host's lists.
+  if (!attributeList.empty() && (columnCount < kNeededColumns || typeItemCount < kNeededTypeItems)) {
+    return VELTROSAN_NOT_SUPPORTED;
+  }
 
   status = ProUIInputpanelWidestringSet(kDialog, kCtiValue, ctiParameterName.c_str());
   if (status != PRO_TK_NO_ERROR) return failed("ProUIInputpanelWidestringSet", status);
@@ -143,11 +142,6 @@ StatusCode update() {
   status = ProUITableRownamesSet(kDialog, kAttributeTable, rowCount, names.empty() ? nullptr : names.data());
   if (status != PRO_TK_NO_ERROR) return failed("ProUITableRownamesSet", status);
 
-  // Only a set-up that found enough columns and items gets this far; the
-  // test keeps a table state from elsewhere from reading past them.
-  if (!attributeList.empty() && (columnCount < kNeededColumns || typeItemCount < kNeededTypeItems)) {
-    return VELTROSAN_NOT_SUPPORTED;
-  }
   for (std::size_t i = 0; i < attributeList.size(); ++i) {
     status = buildRow(i);
     if (status != PRO_TK_NO_ERROR) return status;
@@ -161,8 +155,8 @@ StatusCode update() {
 StatusCode clear() {
   static const char* const kDeleteContexts[kNeededColumns] = {
       "ProUITableCellComponentDelete1", "ProUITableCellComponentDelete2", "ProUITableCellComponentDelete3"};
+  // Rows exist only where update found all three columns.
   while (!rowNames.empty()) {
-    if (columnCount < kNeededColumns) break;  // no cells were ever built
     for (std::int32_t k = 0; k < kNeededColumns; ++k) {
       const StatusCode status =
           ProUITableCellComponentDelete(kDialog, kAttributeTable, rowNames.front().c_str(), columnNames[k]);
@@ -171,8 +165,6 @@ StatusCode clear() {
     rowNames.erase(rowNames.begin());
     rowCount = static_cast<std::int32_t>(rowNames.size());
   }
-  rowNames.clear();
-  rowCount = 0;
   return PRO_TK_NO_ERROR;
 }
 

@@ -9,11 +9,6 @@ namespace veltrosan {
 
 namespace {
 
-StatusCode failed(const char* context, StatusCode status) {
-  warn(context, status);
-  return status;
-}
-
 // Deletes the session; nothing can reach it afterwards.
 void endSession() {
   delete activeExportSession;

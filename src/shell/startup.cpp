@@ -13,11 +13,6 @@ constexpr char kCommandKey[] = "VeltrosanGateway";  // label, help and descripti
 constexpr char kCommandIcon[] = "icon_large.png";
 constexpr int kCommandPriority = 2;
 
-StatusCode failed(const char* context, StatusCode status) {
-  warn(context, status);
-  return status;
-}
-
 }  // namespace
 
 extern "C" StatusCode initializeGateway(int /*argc*/, char** /*argv*/, const char* /*version*/,

@@ -36,11 +36,6 @@ std::int64_t rowNumber(const char* component, const char* prefix) {
   return value;
 }
 
-StatusCode failed(const char* context, StatusCode status) {
-  warn(context, status);
-  return status;
-}
-
 // The end of an edit, once what the host handed out has been released: a
 // failed release is reported, and ends the action unless the edit already
 // ended it silently; a successful edit re-checks the state of "Export".
@@ -84,18 +79,16 @@ StatusCode typeSelect(const char* dialog, const char* component) {
 
   StatusCode outcome = PRO_TK_NO_ERROR;
   if (count == 1 && selected != nullptr && selected[0] != nullptr) {
+    // An unknown row, or an item that is none of the first three, is not
+    // supported.
+    outcome = VELTROSAN_NOT_SUPPORTED;
     const std::int64_t row = rowNumber(component, kTypePrefix);
-    if (row < 0) {
-      outcome = VELTROSAN_NOT_SUPPORTED;
-    } else {
-      outcome = VELTROSAN_NOT_SUPPORTED;
-      const std::int32_t items = Attributes::typeItemCount < 3 ? Attributes::typeItemCount : 3;
-      for (std::int32_t k = 0; k < items; ++k) {
-        if (Attributes::typeItemNames[k] != nullptr && std::strcmp(selected[0], Attributes::typeItemNames[k]) == 0) {
-          attributeList[static_cast<std::size_t>(row)].type = k + 1;
-          outcome = PRO_TK_NO_ERROR;
-          break;
-        }
+    const std::int32_t items = Attributes::typeItemCount < 3 ? Attributes::typeItemCount : 3;
+    for (std::int32_t k = 0; row >= 0 && k < items; ++k) {
+      if (Attributes::typeItemNames[k] != nullptr && std::strcmp(selected[0], Attributes::typeItemNames[k]) == 0) {
+        attributeList[static_cast<std::size_t>(row)].type = k + 1;
+        outcome = PRO_TK_NO_ERROR;
+        break;
       }
     }
   }
