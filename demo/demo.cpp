@@ -12,6 +12,8 @@
 //          folder in the temporary folder
 // --steps  a file of user steps (sim/user_steps.hpp)
 //
+// --help, -h  this usage, on standard output, and exit status 0
+//
 // Exit status: 0 when a transfer file was written, 1 when the run wrote
 // none, 2 for bad arguments or input files (then nothing is written).
 //
@@ -41,6 +43,19 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr char kUsage[] = "usage: veltrosan_demo [--scene FILE] [--out DIR] [--steps FILE]";
+constexpr char kHelp[] =
+    "Runs one export as the host does: loads the installed gateway module, invokes\n"
+    "the command \"Veltrosan Gateway\", plays the user's steps in its dialog and\n"
+    "prints the message area, the command line started and the written file.\n"
+    "\n"
+    "  --scene FILE  a scene file; default examples/robot_cell.json\n"
+    "  --out DIR     the host's current directory, made when missing;\n"
+    "                default a fresh folder in the temporary folder\n"
+    "  --steps FILE  the user's steps, a JSON list; default: add MATERIAL, export\n"
+    "  --help, -h    this text\n"
+    "\n"
+    "Exit status: 0 when a transfer file was written, 1 when none was,\n"
+    "2 for bad arguments or input files (then nothing is written).\n";
 // The installation the host loads the gateway from, and where the
 // simulated registry says the standalone application is.
 constexpr char kApplicationFolder[] = VELTROSAN_DEMO_APPLICATION_DIR;
@@ -50,6 +65,7 @@ struct Options {
   std::string scene = VELTROSAN_DEMO_DEFAULT_SCENE;
   std::string out;
   std::string steps;
+  bool help = false;
 };
 
 int refuse(const std::string& why) {
@@ -58,6 +74,14 @@ int refuse(const std::string& why) {
 }
 
 bool parseArguments(int argc, char** argv, Options& options, std::string& error) {
+  // A request for help wins over anything else on the line, mistakes included.
+  for (int i = 1; i < argc; ++i) {
+    const std::string flag = argv[i];
+    if (flag == "--help" || flag == "-h") {
+      options.help = true;
+      return true;
+    }
+  }
   std::set<std::string> seen;
   for (int i = 1; i < argc; ++i) {
     const std::string flag = argv[i];
@@ -127,6 +151,10 @@ int main(int argc, char** argv) {
   Options options;
   std::string error;
   if (!parseArguments(argc, argv, options, error)) return refuse(error);
+  if (options.help) {
+    std::cout << kUsage << "\n\n" << kHelp;
+    return 0;
+  }
 
   // Every input is read before anything is written.
   if (!sim::loadScene(options.scene, error)) return refuse(error);

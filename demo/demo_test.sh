@@ -30,6 +30,17 @@ refused "$work/missing.json: cannot open the file" --scene "$work/missing.json"
 refused "$work/bad-scene.json: /models:" --scene "$work/bad-scene.json"
 refused "$work/bad-steps.json: /1: expected one action" --steps "$work/bad-steps.json"
 
+# --help and -h: the usage on standard output, exit 0, nothing else done,
+# wherever they stand among the arguments.
+for help in --help -h; do
+  "$demo" --sceen "$work/missing.json" $help --out "$work/never" >"$work/stdout" 2>"$work/stderr" ||
+    fail "$help exited $?, not 0"
+  grep -qF "usage: veltrosan_demo [--scene FILE] [--out DIR] [--steps FILE]" "$work/stdout" ||
+    fail "$help: no usage in: $(cat "$work/stdout")"
+  [ ! -s "$work/stderr" ] || fail "$help wrote to stderr: $(cat "$work/stderr")"
+  [ ! -e "$work/never" ] || fail "$help: the output folder was made"
+done
+
 # has <file> <text>: the output holds the line.
 has() { grep -qxF -- "$2" "$1" || fail "no line '$2' in: $(cat "$1")"; }
 out="$work/out"
