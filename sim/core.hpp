@@ -1,6 +1,8 @@
 // The simulated host's bookkeeping: the call log, the allocation ledger and
 // fault injection. Every simulated toolkit function starts with SIM_ENTER,
-// which logs the call and answers a planned fault instead of running it.
+// which logs the call and answers a planned fault instead of running it;
+// the releases start with SIM_ENTER_RELEASE, which also tells the ledger
+// which block a release made to fail left with the host.
 #pragma once
 
 #include <cstddef>
@@ -77,7 +79,7 @@ class Ledger {
   Entry* find(const void* p);
 
   std::vector<std::string> outstanding() const;  // "kind from origin", one per live entry
-  // The live blocks of one kind: lets a test release what a failed free left behind.
+  // The live blocks of one kind.
   std::vector<void*> live(Allocation kind) const;
   // The live blocks of one kind that a release made to fail was given.
   std::vector<void*> kept(Allocation kind) const;
