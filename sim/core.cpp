@@ -54,27 +54,46 @@ const char* allocationName(Allocation kind) {
 
 void Ledger::add(const void* p, Allocation kind, std::string origin, int elements, int elementSize) {
   entries_[p] = Entry{kind, std::move(origin), elements, elementSize};
+  kept_.erase(p);  // a new block at the address of one released before
+}
+
+std::string Ledger::problem(const void* p, Allocation kind, const std::string& releaser) const {
+  auto it = entries_.find(p);
+  if (p == nullptr) return releaser + " was given a null " + allocationName(kind);
+  if (it == entries_.end()) {
+    return releaser + " was given a " + allocationName(kind) +
+           " that the host never handed out or that was already released";
+  }
+  if (it->second.kind != kind) {
+    return releaser + " was given a " + allocationName(it->second.kind) + " from " + it->second.origin +
+           ", not a " + allocationName(kind);
+  }
+  return {};
+}
+
+void Ledger::violation(const std::string& what) {
+  violations_.push_back(what);
+  std::fprintf(stderr, "sim ledger violation: %s\n", what.c_str());
 }
 
 bool Ledger::remove(const void* p, Allocation kind, const std::string& releaser) {
-  auto it = entries_.find(p);
-  std::string problem;
-  if (p == nullptr) {
-    problem = releaser + " was given a null " + allocationName(kind);
-  } else if (it == entries_.end()) {
-    problem = releaser + " was given a " + allocationName(kind) +
-              " that the host never handed out or that was already released";
-  } else if (it->second.kind != kind) {
-    problem = releaser + " was given a " + allocationName(it->second.kind) + " from " + it->second.origin +
-              ", not a " + allocationName(kind);
-  }
-  if (!problem.empty()) {
-    violations_.push_back(problem);
-    std::fprintf(stderr, "sim ledger violation: %s\n", problem.c_str());
+  const std::string wrong = problem(p, kind, releaser);
+  if (!wrong.empty()) {
+    violation(wrong);
     return false;
   }
-  entries_.erase(it);
+  entries_.erase(p);
+  kept_.erase(p);
   return true;
+}
+
+void Ledger::keepFailedRelease(const void* p, Allocation kind, const std::string& releaser) {
+  const std::string wrong = problem(p, kind, releaser + " (made to fail)");
+  if (!wrong.empty()) {
+    violation(wrong);
+    return;
+  }
+  kept_.insert(p);
 }
 
 const Ledger::Entry* Ledger::find(const void* p) const {
@@ -101,8 +120,17 @@ std::vector<void*> Ledger::live(Allocation kind) const {
   return out;
 }
 
+std::vector<void*> Ledger::kept(Allocation kind) const {
+  std::vector<void*> out;
+  for (const void* p : kept_) {
+    if (entries_.at(p).kind == kind) out.push_back(const_cast<void*>(p));
+  }
+  return out;
+}
+
 void Ledger::clear() {
   entries_.clear();
+  kept_.clear();
   violations_.clear();
 }
 
@@ -138,6 +166,12 @@ std::optional<StatusCode> enter(const char* function, std::string args) {
   World& w = world();
   auto fault = w.faults.check(function);
   w.log.add(Call{function, std::move(args), fault.value_or(0)});
+  return fault;
+}
+
+std::optional<StatusCode> enterRelease(const char* function, std::string args, const void* block, Allocation kind) {
+  auto fault = enter(function, std::move(args));
+  if (fault) world().ledger.keepFailedRelease(block, kind, function);
   return fault;
 }
 

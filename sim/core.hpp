@@ -1,11 +1,14 @@
 // The simulated host's bookkeeping: the call log, the allocation ledger and
 // fault injection. Every simulated toolkit function starts with SIM_ENTER,
-// which logs the call and answers a planned fault instead of running it.
+// which logs the call and answers a planned fault instead of running it;
+// the releases start with SIM_ENTER_RELEASE, which also tells the ledger
+// which block a release made to fail left with the host.
 #pragma once
 
 #include <cstddef>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -68,18 +71,29 @@ class Ledger {
   // another kind is a violation: recorded, printed to stderr, and answered
   // with false so the caller returns a failure.
   bool remove(const void* p, Allocation kind, const std::string& releaser);
+  // A release made to fail leaves its block with the host: it may stay
+  // outstanding, and it alone. What the failed release was given is checked
+  // as remove() checks it.
+  void keepFailedRelease(const void* p, Allocation kind, const std::string& releaser);
   const Entry* find(const void* p) const;
   Entry* find(const void* p);
 
   std::vector<std::string> outstanding() const;  // "kind from origin", one per live entry
-  // The live blocks of one kind: lets a test release what a failed free left behind.
+  // The live blocks of one kind.
   std::vector<void*> live(Allocation kind) const;
+  // The live blocks of one kind that a release made to fail was given.
+  std::vector<void*> kept(Allocation kind) const;
   const std::vector<std::string>& violations() const { return violations_; }
   bool clean() const { return entries_.empty() && violations_.empty(); }
   void clear();
 
  private:
+  // Why `releaser` may not release `p` as a `kind`; empty when it may.
+  std::string problem(const void* p, Allocation kind, const std::string& releaser) const;
+  void violation(const std::string& what);
+
   std::map<const void*, Entry> entries_;
+  std::set<const void*> kept_;  // live blocks a release made to fail was given
   std::vector<std::string> violations_;
 };
 
@@ -112,6 +126,9 @@ class Faults {
 // Logs the call and answers a planned fault, if any. Functions call it through
 // SIM_ENTER, or directly when they return nothing.
 std::optional<StatusCode> enter(const char* function, std::string args = {});
+// enter() for a release given `block`: when a planned fault answers, the
+// block stays with the host, and the ledger notes that it may.
+std::optional<StatusCode> enterRelease(const char* function, std::string args, const void* block, Allocation kind);
 
 }  // namespace sim
 
@@ -120,4 +137,11 @@ std::optional<StatusCode> enter(const char* function, std::string args = {});
     if (auto sim_fault_ = ::sim::enter(function, args)) {   \
       return *sim_fault_;                                   \
     }                                                       \
+  } while (false)
+
+#define SIM_ENTER_RELEASE(function, args, block, kind)                          \
+  do {                                                                         \
+    if (auto sim_fault_ = ::sim::enterRelease(function, args, block, kind)) {  \
+      return *sim_fault_;                                                      \
+    }                                                                          \
   } while (false)

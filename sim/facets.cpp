@@ -93,7 +93,7 @@ StatusCode ProFacetvertexPointGet(ProFacetVertex* vertex, ProVector point) {
 }
 
 StatusCode ProFacetverticesFree(ProFacetVertex* vertices) {
-  SIM_ENTER("ProFacetverticesFree", "");
+  SIM_ENTER_RELEASE("ProFacetverticesFree", "", vertices, Allocation::FacetVertices);
   if (!world().ledger.remove(vertices, Allocation::FacetVertices, "ProFacetverticesFree")) return PRO_TK_BAD_INPUTS;
   sim::freeArrayBlock(vertices);
   return PRO_TK_NO_ERROR;

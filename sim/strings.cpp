@@ -54,7 +54,7 @@ StatusCode ProArrayAlloc(int n_objs, int obj_size, int reallocation_size, ProArr
 }
 
 StatusCode ProArrayFree(ProArray* p_array) {
-  SIM_ENTER("ProArrayFree", "");
+  SIM_ENTER_RELEASE("ProArrayFree", "", p_array == nullptr ? nullptr : *p_array, Allocation::Array);
   if (p_array == nullptr || !world().ledger.remove(*p_array, Allocation::Array, "ProArrayFree")) {
     return PRO_TK_BAD_INPUTS;
   }
@@ -77,14 +77,15 @@ StatusCode ProArraySizeGet(ProArray array, int* p_size) {
 StatusCode ProWstringFree(ProWchar* string) {
   // Only a live host string is read for the log: a released or foreign one may not be readable.
   const auto* entry = world().ledger.find(string);
-  SIM_ENTER("ProWstringFree", entry != nullptr && entry->kind == Allocation::Wstring ? sim::utf8(string) : "?");
+  SIM_ENTER_RELEASE("ProWstringFree", entry != nullptr && entry->kind == Allocation::Wstring ? sim::utf8(string) : "?",
+                    string, Allocation::Wstring);
   if (!world().ledger.remove(string, Allocation::Wstring, "ProWstringFree")) return PRO_TK_BAD_INPUTS;
   delete[] string;
   return PRO_TK_NO_ERROR;
 }
 
 StatusCode ProStringarrayFree(char** array, int n) {
-  SIM_ENTER("ProStringarrayFree", std::to_string(n));
+  SIM_ENTER_RELEASE("ProStringarrayFree", std::to_string(n), array, Allocation::StringArray);
   const auto* entry = world().ledger.find(array);
   if (entry != nullptr && entry->kind == Allocation::StringArray && entry->elements != n) {
     return PRO_TK_BAD_INPUTS;  // the host needs the count it handed out

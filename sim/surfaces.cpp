@@ -83,7 +83,7 @@ StatusCode ProSurfaceAppearancepropsGet(ProGeomitem* item, ProSurfaceAppearanceP
 }
 
 StatusCode ProGeomitemdataFree(ProGeomitemdata** data) {
-  SIM_ENTER("ProGeomitemdataFree", "");
+  SIM_ENTER_RELEASE("ProGeomitemdataFree", "", data == nullptr ? nullptr : *data, sim::Allocation::Geomitemdata);
   if (data == nullptr || !world().ledger.remove(*data, sim::Allocation::Geomitemdata, "ProGeomitemdataFree")) {
     return PRO_TK_BAD_INPUTS;
   }

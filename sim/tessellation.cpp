@@ -92,7 +92,8 @@ StatusCode ProPartTessellate(ProPart part, double chord_height, double angle_con
 }
 
 StatusCode ProPartTessellationFree(ProSurfaceTessellationData** tessellation) {
-  SIM_ENTER("ProPartTessellationFree", "");
+  SIM_ENTER_RELEASE("ProPartTessellationFree", "", tessellation == nullptr ? nullptr : *tessellation,
+                    Allocation::PartTessellation);
   if (tessellation == nullptr) return PRO_TK_BAD_INPUTS;
   const auto* entry = world().ledger.find(*tessellation);
   const int n = entry != nullptr && entry->kind == Allocation::PartTessellation ? entry->elements : 0;
@@ -118,7 +119,7 @@ StatusCode ProSurfacetessellationinputAlloc(ProSurfaceTessellationInput* input) 
 }
 
 StatusCode ProSurfacetessellationinputFree(ProSurfaceTessellationInput input) {
-  SIM_ENTER("ProSurfacetessellationinputFree", "");
+  SIM_ENTER_RELEASE("ProSurfacetessellationinputFree", "", input, Allocation::TessellationInput);
   if (!world().ledger.remove(input, Allocation::TessellationInput, "ProSurfacetessellationinputFree")) {
     return PRO_TK_BAD_INPUTS;
   }
@@ -178,7 +179,7 @@ StatusCode ProSurfaceTessellationGet(ProSurface surface, ProSurfaceTessellationI
 }
 
 StatusCode ProTessellationFree(ProTessellation tessellation) {
-  SIM_ENTER("ProTessellationFree", "");
+  SIM_ENTER_RELEASE("ProTessellationFree", "", tessellation, Allocation::SurfaceTessellation);
   if (!world().ledger.remove(tessellation, Allocation::SurfaceTessellation, "ProTessellationFree")) {
     return PRO_TK_BAD_INPUTS;
   }

@@ -151,7 +151,10 @@ LONG RegSetValueExW(HKEY key, LPCWSTR value, DWORD reserved, DWORD type, const B
 }
 
 LONG RegCloseKey(HKEY key) {
-  if (auto fault = sim::enter("RegCloseKey", "")) return *fault;
+  if (auto fault = sim::enter("RegCloseKey", "")) {
+    os().keysKeptByFailedClose.insert(handleValue(key));
+    return *fault;
+  }
   if (os().openKeys.erase(handleValue(key)) == 0) return 6;
   return ERROR_SUCCESS;
 }
@@ -188,7 +191,10 @@ BOOL CreateProcessA(LPCSTR application, LPSTR command_line, LPSECURITY_ATTRIBUTE
 }
 
 BOOL CloseHandle(HANDLE handle) {
-  if (sim::enter("CloseHandle", "")) return FALSE;
+  if (sim::enter("CloseHandle", "")) {
+    os().handlesKeptByFailedClose.insert(reinterpret_cast<uintptr_t>(handle));
+    return FALSE;
+  }
   return os().openHandles.erase(reinterpret_cast<uintptr_t>(handle)) == 1 ? TRUE : FALSE;
 }
 

@@ -16,6 +16,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -241,6 +242,10 @@ struct OperatingSystem {
   };
   std::map<uintptr_t, OpenKey> openKeys;
   std::map<uintptr_t, std::string> openHandles;
+  // Keys and handles given to a RegCloseKey or CloseHandle made to fail:
+  // they stay open, and they are the only ones that may.
+  std::set<uintptr_t> keysKeptByFailedClose;
+  std::set<uintptr_t> handlesKeptByFailedClose;
   uintptr_t nextHandle = 0x1000;
 
   // Makes the key when it is missing. `path` is the full path as above.

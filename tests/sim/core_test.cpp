@@ -90,12 +90,53 @@ TEST_F(SimCoreTest, WrongReleasesFailLoudlyAndFreeNothing) {
          return ProArrayFree(&a);
        },
        "null"},
+      // Made to fail, a release still must have been given a block of its kind.
+      {"foreign wide string given to a release made to fail",
+       [] {
+         world().faults.failOn("ProWstringFree", world().faults.calls("ProWstringFree") + 1, PRO_TK_BAD_INPUTS);
+         ProWchar own[] = u"mine";
+         return ProWstringFree(own);
+       },
+       "ProWstringFree (made to fail) was given a wide string that the host never handed out"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     EXPECT_EQ(c.release(), PRO_TK_BAD_INPUTS);
     expectOneViolation(c.mentioning);
   }
+}
+
+// A release made to fail keeps its block with the host, and only that
+// block may be left when the test ends: the fixture releases it and names
+// whatever else is held.
+TEST_F(SimCoreTest, AFailedReleaseExcusesOnlyTheBlockItWasGiven) {
+  ProArray kept = nullptr;
+  ProArray other = nullptr;
+  ASSERT_EQ(ProArrayAlloc(1, 4, 1, &kept), PRO_TK_NO_ERROR);
+  ASSERT_EQ(ProArrayAlloc(2, 4, 1, &other), PRO_TK_NO_ERROR);
+  ProWchar* text = sim::handOutWstring(u"text", "test");
+  world().faults.failOn("ProArrayFree", 1, PRO_TK_GENERAL_ERROR);
+  world().faults.failOn("ProWstringFree", 1, PRO_TK_GENERAL_ERROR);
+  EXPECT_EQ(ProArrayFree(&kept), PRO_TK_GENERAL_ERROR);
+  EXPECT_EQ(ProWstringFree(text), PRO_TK_GENERAL_ERROR);
+  EXPECT_EQ(world().ledger.kept(sim::Allocation::Array), std::vector<void*>{kept});
+  EXPECT_EQ(world().ledger.kept(sim::Allocation::Wstring), std::vector<void*>{text});
+
+  releaseLeftovers();
+  EXPECT_EQ(world().ledger.outstanding(), Strings{"array from ProArrayAlloc"}) << "the array never released";
+  EXPECT_EQ(world().ledger.live(sim::Allocation::Array), std::vector<void*>{other});
+  EXPECT_TRUE(world().ledger.violations().empty());
+  ASSERT_EQ(ProArrayFree(&other), PRO_TK_NO_ERROR);
+
+  // A block released after all, or a new one at its address, is no longer excused.
+  int at = 0;
+  auto& ledger = world().ledger;
+  ledger.add(&at, sim::Allocation::Array, "test");
+  ledger.keepFailedRelease(&at, sim::Allocation::Array, "ProArrayFree");
+  ASSERT_TRUE(ledger.remove(&at, sim::Allocation::Array, "ProArrayFree"));
+  ledger.add(&at, sim::Allocation::Array, "test");
+  EXPECT_TRUE(ledger.kept(sim::Allocation::Array).empty());
+  ASSERT_TRUE(ledger.remove(&at, sim::Allocation::Array, "ProArrayFree"));
 }
 
 TEST_F(SimCoreTest, PlannedFaultsHitTheCallsTheyName) {

@@ -43,6 +43,31 @@ TEST_F(OperatingSystemSim, KeysOpenOnlyWhenTheyExistWithTheirParents) {
             ERROR_FILE_NOT_FOUND);
 }
 
+// A key or handle whose close was made to fail stays open, and it alone may:
+// the fixture lets it go and names whatever else is open.
+TEST_F(OperatingSystemSim, AFailedCloseExcusesOnlyWhatItWasGiven) {
+  world().os.key(kOptions);
+  HKEY failed = open(u"SOFTWARE\\Marbeltix\\Veltrosan\\Options", KEY_READ);
+  HKEY forgotten = open(u"SOFTWARE\\Marbeltix\\Veltrosan\\Options", KEY_WRITE);
+  char commandLine[] = "app";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  ASSERT_TRUE(CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
+  world().faults.failOn("RegCloseKey", 1, ERROR_ACCESS_DENIED);
+  world().faults.failOn("CloseHandle", 1, ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegCloseKey(failed), ERROR_ACCESS_DENIED);
+  EXPECT_FALSE(CloseHandle(info.hProcess));
+
+  releaseLeftovers();
+  ASSERT_EQ(world().os.openKeys.size(), 1u);
+  EXPECT_EQ(world().os.openKeys.begin()->first, reinterpret_cast<uintptr_t>(forgotten));
+  ASSERT_EQ(world().os.openHandles.size(), 1u);
+  EXPECT_EQ(world().os.openHandles.begin()->second, "thread");
+  EXPECT_EQ(RegCloseKey(forgotten), ERROR_SUCCESS);
+  EXPECT_TRUE(CloseHandle(info.hThread));
+}
+
 TEST_F(OperatingSystemSim, QueriesReportTheSizeTheyNeedAndConvertForNarrowCallers) {
   world().os.setString(kOptions, u"CtiParameter", u"CTI\u00e9", /*terminated=*/false);
   HKEY key = open(u"SOFTWARE\\Marbeltix\\Veltrosan\\Options", KEY_READ);
