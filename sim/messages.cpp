@@ -173,6 +173,7 @@ StatusCode ProMessageDisplay(const ProWchar* file, const char* key, ...) {
   const StatusCode status = sim::formatKeyed(file, key, arguments, line);
   va_end(arguments);
   if (status != PRO_TK_NO_ERROR) return status;
+  line.call = world().log.calls().size() - 1;
   world().messages.shown.push_back(line);
   world().messages.current.push_back(std::move(line));
   return PRO_TK_NO_ERROR;

@@ -54,7 +54,11 @@ StatusCode ProArrayAlloc(int n_objs, int obj_size, int reallocation_size, ProArr
 }
 
 StatusCode ProArrayFree(ProArray* p_array) {
-  SIM_ENTER_RELEASE("ProArrayFree", "", p_array == nullptr ? nullptr : *p_array, Allocation::Array);
+  // The block is named by the call that handed it out: one release call
+  // serves arrays of many origins.
+  const auto* entry = p_array == nullptr ? nullptr : world().ledger.find(*p_array);
+  SIM_ENTER_RELEASE("ProArrayFree", entry != nullptr && entry->kind == Allocation::Array ? entry->origin : "?",
+                    p_array == nullptr ? nullptr : *p_array, Allocation::Array);
   if (p_array == nullptr || !world().ledger.remove(*p_array, Allocation::Array, "ProArrayFree")) {
     return PRO_TK_BAD_INPUTS;
   }

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -175,6 +176,9 @@ struct MessageLine {
   std::string key;
   std::vector<std::string> args;
   std::string text;  // the key's format from the message file with the arguments put in
+  // Where in the call log the ProMessageDisplay that showed it stands, so
+  // that a test can tell which calls a line came after.
+  std::size_t call = 0;
 };
 
 struct MessageDialog {

@@ -126,6 +126,25 @@ TEST_F(SimMessagesTest, ClearEmptiesTheAreaButKeepsTheHistory) {
   EXPECT_EQ(world().log.count("ProMessageClear"), 2);
 }
 
+// A test relates lines to calls through the position of the showing call.
+TEST_F(SimMessagesTest, ShownLineKnowsWhereItsCallStandsInTheLog) {
+  ProMessageClear();
+  ASSERT_EQ(ProMessageDisplay(kFile, "Plain"), PRO_TK_NO_ERROR);
+  world().faults.failOn("ProMessageDisplay", 2, PRO_TK_GENERAL_ERROR);
+  ASSERT_EQ(ProMessageDisplay(kFile, "Percent"), PRO_TK_GENERAL_ERROR);
+  ASSERT_EQ(ProMessageDisplay(kFile, "Missing key"), PRO_TK_MSG_NOT_FOUND);
+  ASSERT_EQ(ProMessageDisplay(kFile, "Seq %s %s", "a", "b"), PRO_TK_NO_ERROR);
+
+  const auto& shown = world().messages.shown;
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0].call, 1u);
+  EXPECT_EQ(shown[1].call, 4u);
+  for (const auto& line : shown) {
+    EXPECT_EQ(world().log.calls()[line.call].function, "ProMessageDisplay");
+    EXPECT_EQ(world().log.calls()[line.call].args, "veltrosan_messages.txt," + line.key);
+  }
+}
+
 TEST_F(SimMessagesTest, TranslationIsAHostStringOfTheWholeText) {
   ProWchar* text = nullptr;
   ASSERT_EQ(ProMessageWstringbufferAlloc(&text, kFile, "Translated"), PRO_TK_NO_ERROR);

@@ -23,6 +23,23 @@ TEST_F(SimTest, StringArrayIsReleasedOnlyWithTheCountItWasHandedOutWith) {
   EXPECT_EQ(ProStringarrayFree(names, 3), PRO_TK_NO_ERROR);
 }
 
+// One release call serves arrays of many origins; the log tells them apart.
+TEST_F(SimTest, ArrayReleaseIsLoggedWithTheOriginOfTheArray) {
+  ProArray made = nullptr;
+  ASSERT_EQ(ProArrayAlloc(1, 4, 1, &made), PRO_TK_NO_ERROR);
+  ProArray handed = sim::handOutArray(2, 4, "ProFeatureParentsGet");
+  ProArray copy = made;
+  EXPECT_EQ(ProArrayFree(&handed), PRO_TK_NO_ERROR);
+  EXPECT_EQ(ProArrayFree(&made), PRO_TK_NO_ERROR);
+  EXPECT_EQ(ProArrayFree(&copy), PRO_TK_BAD_INPUTS);  // released already
+  world().ledger.clear();
+
+  std::vector<std::string> released;
+  for (const auto& call : world().log.calls())
+    if (call.function == "ProArrayFree") released.push_back(call.args);
+  EXPECT_EQ(released, (std::vector<std::string>{"ProFeatureParentsGet", "ProArrayAlloc", "?"}));
+}
+
 struct CopyCase {
   const char* what;
   std::string narrow;
