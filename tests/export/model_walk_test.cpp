@@ -65,13 +65,15 @@ TEST_F(ModelWalk, SubAssembliesGetRecordsInWalkOrderAndEmptyOnesOneWarning) {
   place(top, datums, 3);
   place(top, empty, 4, sim::translation({9, 0, 0}));
   place(top, p, 5, sim::translation({0, 9, 0}));
+  place(top, assembly(u"SPARE_ASM"), 6);  // another empty one: a warning of its own
   ASSERT_EQ(run(top), PRO_TK_NO_ERROR);
-  EXPECT_THAT(shown(), ElementsAre("Warning: Assembly 'EMPTY_ASM'' has no components."));
-  ASSERT_EQ(model->assemblies.size(), 5u);
-  const char* names[] = {"TOP", "EMPTY_ASM", "SUB", "DATUMS_ASM", "EMPTY_ASM"};
-  for (size_t i = 0; i < 5; ++i) EXPECT_EQ(model->assemblies[i].name, names[i]);
+  EXPECT_THAT(shown(), ElementsAre("Warning: Assembly 'EMPTY_ASM'' has no components.",
+                                   "Warning: Assembly 'SPARE_ASM'' has no components."));
+  ASSERT_EQ(model->assemblies.size(), 6u);
+  const char* names[] = {"TOP", "EMPTY_ASM", "SUB", "DATUMS_ASM", "EMPTY_ASM", "SPARE_ASM"};
+  for (size_t i = 0; i < 6; ++i) EXPECT_EQ(model->assemblies[i].name, names[i]);
   const auto& children = model->assemblies[0].children;
-  ASSERT_EQ(children.size(), 5u);
+  ASSERT_EQ(children.size(), 6u);
   EXPECT_TRUE(children[0].isAssembly);
   EXPECT_EQ(children[0].index, 1);
   EXPECT_EQ(children[1].index, 2);
@@ -88,7 +90,7 @@ TEST_F(ModelWalk, SubAssembliesGetRecordsInWalkOrderAndEmptyOnesOneWarning) {
   EXPECT_EQ(currentExport->componentPath.comp_id_table[0], -1);
 
   const vtq::File file = written();
-  ASSERT_EQ(file.assemblies.size(), 5u);
+  ASSERT_EQ(file.assemblies.size(), 6u);
   EXPECT_EQ(file.assemblies[4].name, "EMPTY_ASM");
 }
 
