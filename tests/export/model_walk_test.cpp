@@ -225,5 +225,42 @@ TEST_F(ModelWalk, WalkAppendsToWhatTheModelHolds) {
   EXPECT_THAT(shown(), ElementsAre("Warning: There is a duplicate component 'P'. Duplicate will be ignored."));
 }
 
+// What an export has warned about belongs to that export: pressing "Export"
+// again after a failed export, into the cleared model, warns again.
+TEST_F(ModelWalk, ANewExportAfterAFailedOneWarnsAgain) {
+  sim::Model& top = assembly(u"TOP");
+  sim::Model& bolt = boxPart(u"BOLT");
+  sim::Model& cover = boxPart(u"COVER");
+  cover.surfaces[2].mesh.reset();
+  place(top, assembly(u"EMPTY_ASM"), 1);
+  place(top, bolt, 2);
+  place(top, bolt, 3);
+  place(top, cover, 4);
+  place(top, world().addModel(u"HOLLOW", PRO_MDL_PART), 5);
+  sim::Model& sub = assembly(u"SUB");
+  place(sub, world().addModel(u"SHEET", PRO_MDL_DRAWING), 1);
+  place(top, sub, 6);
+  const std::vector<std::string> warnings = {
+      "Warning: Assembly 'EMPTY_ASM'' has no components.",
+      "Warning: There is a duplicate component 'BOLT'. Duplicate will be ignored.",
+      "Warning: Tessellation of a surface in part 'COVER' failed. This part may be incorrect.",
+      "Warning: Loading of part 'HOLLOW' failed. The part is left out in further computation."};
+
+  EXPECT_EQ(run(top), VELTROSAN_NOT_SUPPORTED_TYPE);
+  std::vector<std::string> failed = warnings;
+  failed.insert(failed.end(), 2, "Warning: ProSolidFeatVisit: (VELTROSAN_NOT_SUPPORTED_TYPE)");
+  EXPECT_EQ(shown(), failed);
+
+  // The export action clears the model; the user mends the assembly.
+  model->clear();
+  world().messages.shown.clear();
+  top.features.pop_back();
+  ASSERT_EQ(run(top), PRO_TK_NO_ERROR);
+  EXPECT_EQ(shown(), warnings);
+  EXPECT_EQ(model->parts.size(), 2u);
+  EXPECT_EQ(model->instances.size(), 2u);
+  EXPECT_EQ(model->assemblies.size(), 2u);
+}
+
 }  // namespace
 }  // namespace veltrosan::test
