@@ -262,5 +262,23 @@ TEST_F(ModelWalk, ANewExportAfterAFailedOneWarnsAgain) {
   EXPECT_EQ(model->assemblies.size(), 2u);
 }
 
+// A failed walk leaves its position behind (the assemblies it was in); the
+// next export starts from none. Here a part, as the next current model, is
+// appended to the model of the failed export, which holds those assemblies.
+TEST_F(ModelWalk, AnExportAfterAFailedOneIsNoChildOfTheFailedWalk) {
+  sim::Model& top = assembly(u"TOP");
+  sim::Model& sub = assembly(u"SUB");
+  place(top, sub, 1);
+  place(sub, world().addModel(u"SHEET", PRO_MDL_DRAWING), 1);
+  ASSERT_EQ(run(top), VELTROSAN_NOT_SUPPORTED_TYPE);
+  ASSERT_EQ(model->assemblies.size(), 2u);
+
+  ASSERT_EQ(run(boxPart(u"LOOSE")), PRO_TK_NO_ERROR);
+  ASSERT_EQ(model->instances.size(), 1u);
+  EXPECT_EQ(model->assemblies[0].children.size(), 1u);  // SUB alone
+  EXPECT_TRUE(model->assemblies[1].children.empty());
+  EXPECT_TRUE(currentExport->assemblyStack.empty());
+}
+
 }  // namespace
 }  // namespace veltrosan::test
