@@ -121,7 +121,7 @@ TEST_F(PartProcessing, PartInInchesUnderMillimetresKeepsTheHostTranslation) {
   EXPECT_EQ(m[11], host[3][2]);
 }
 
-TEST_F(PartProcessing, DuplicateOccurrencesAreDroppedWithOneWarning) {
+TEST_F(PartProcessing, DuplicateOccurrencesAreDroppedWithOneWarningPerName) {
   sim::Model& top = assembly(u"TOP");
   sim::Model& bolt = boxPart(u"BOLT");
   place(top, bolt, 1, sim::translation({1, 2, 3}));
