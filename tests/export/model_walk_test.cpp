@@ -65,13 +65,15 @@ TEST_F(ModelWalk, SubAssembliesGetRecordsInWalkOrderAndEmptyOnesOneWarning) {
   place(top, datums, 3);
   place(top, empty, 4, sim::translation({9, 0, 0}));
   place(top, p, 5, sim::translation({0, 9, 0}));
+  place(top, assembly(u"SPARE_ASM"), 6);  // another empty one: a warning of its own
   ASSERT_EQ(run(top), PRO_TK_NO_ERROR);
-  EXPECT_THAT(shown(), ElementsAre("Warning: Assembly 'EMPTY_ASM'' has no components."));
-  ASSERT_EQ(model->assemblies.size(), 5u);
-  const char* names[] = {"TOP", "EMPTY_ASM", "SUB", "DATUMS_ASM", "EMPTY_ASM"};
-  for (size_t i = 0; i < 5; ++i) EXPECT_EQ(model->assemblies[i].name, names[i]);
+  EXPECT_THAT(shown(), ElementsAre("Warning: Assembly 'EMPTY_ASM'' has no components.",
+                                   "Warning: Assembly 'SPARE_ASM'' has no components."));
+  ASSERT_EQ(model->assemblies.size(), 6u);
+  const char* names[] = {"TOP", "EMPTY_ASM", "SUB", "DATUMS_ASM", "EMPTY_ASM", "SPARE_ASM"};
+  for (size_t i = 0; i < 6; ++i) EXPECT_EQ(model->assemblies[i].name, names[i]);
   const auto& children = model->assemblies[0].children;
-  ASSERT_EQ(children.size(), 5u);
+  ASSERT_EQ(children.size(), 6u);
   EXPECT_TRUE(children[0].isAssembly);
   EXPECT_EQ(children[0].index, 1);
   EXPECT_EQ(children[1].index, 2);
@@ -88,7 +90,7 @@ TEST_F(ModelWalk, SubAssembliesGetRecordsInWalkOrderAndEmptyOnesOneWarning) {
   EXPECT_EQ(currentExport->componentPath.comp_id_table[0], -1);
 
   const vtq::File file = written();
-  ASSERT_EQ(file.assemblies.size(), 5u);
+  ASSERT_EQ(file.assemblies.size(), 6u);
   EXPECT_EQ(file.assemblies[4].name, "EMPTY_ASM");
 }
 
@@ -221,6 +223,61 @@ TEST_F(ModelWalk, WalkAppendsToWhatTheModelHolds) {
   EXPECT_EQ(model->parts.size(), 1u);
   EXPECT_EQ(model->instances.size(), 1u);
   EXPECT_THAT(shown(), ElementsAre("Warning: There is a duplicate component 'P'. Duplicate will be ignored."));
+}
+
+// What an export has warned about belongs to that export: pressing "Export"
+// again after a failed export, into the cleared model, warns again.
+TEST_F(ModelWalk, ANewExportAfterAFailedOneWarnsAgain) {
+  sim::Model& top = assembly(u"TOP");
+  sim::Model& bolt = boxPart(u"BOLT");
+  sim::Model& cover = boxPart(u"COVER");
+  cover.surfaces[2].mesh.reset();
+  place(top, assembly(u"EMPTY_ASM"), 1);
+  place(top, bolt, 2);
+  place(top, bolt, 3);
+  place(top, cover, 4);
+  place(top, world().addModel(u"HOLLOW", PRO_MDL_PART), 5);
+  sim::Model& sub = assembly(u"SUB");
+  place(sub, world().addModel(u"SHEET", PRO_MDL_DRAWING), 1);
+  place(top, sub, 6);
+  const std::vector<std::string> warnings = {
+      "Warning: Assembly 'EMPTY_ASM'' has no components.",
+      "Warning: There is a duplicate component 'BOLT'. Duplicate will be ignored.",
+      "Warning: Tessellation of a surface in part 'COVER' failed. This part may be incorrect.",
+      "Warning: Loading of part 'HOLLOW' failed. The part is left out in further computation."};
+
+  EXPECT_EQ(run(top), VELTROSAN_NOT_SUPPORTED_TYPE);
+  std::vector<std::string> failed = warnings;
+  failed.insert(failed.end(), 2, "Warning: ProSolidFeatVisit: (VELTROSAN_NOT_SUPPORTED_TYPE)");
+  EXPECT_EQ(shown(), failed);
+
+  // The export action clears the model; the user mends the assembly.
+  model->clear();
+  world().messages.shown.clear();
+  top.features.pop_back();
+  ASSERT_EQ(run(top), PRO_TK_NO_ERROR);
+  EXPECT_EQ(shown(), warnings);
+  EXPECT_EQ(model->parts.size(), 2u);
+  EXPECT_EQ(model->instances.size(), 2u);
+  EXPECT_EQ(model->assemblies.size(), 2u);
+}
+
+// A failed walk leaves its position behind (the assemblies it was in); the
+// next export starts from none. Here a part, as the next current model, is
+// appended to the model of the failed export, which holds those assemblies.
+TEST_F(ModelWalk, AnExportAfterAFailedOneIsNoChildOfTheFailedWalk) {
+  sim::Model& top = assembly(u"TOP");
+  sim::Model& sub = assembly(u"SUB");
+  place(top, sub, 1);
+  place(sub, world().addModel(u"SHEET", PRO_MDL_DRAWING), 1);
+  ASSERT_EQ(run(top), VELTROSAN_NOT_SUPPORTED_TYPE);
+  ASSERT_EQ(model->assemblies.size(), 2u);
+
+  ASSERT_EQ(run(boxPart(u"LOOSE")), PRO_TK_NO_ERROR);
+  ASSERT_EQ(model->instances.size(), 1u);
+  EXPECT_EQ(model->assemblies[0].children.size(), 1u);  // SUB alone
+  EXPECT_TRUE(model->assemblies[1].children.empty());
+  EXPECT_TRUE(currentExport->assemblyStack.empty());
 }
 
 }  // namespace

@@ -121,18 +121,27 @@ TEST_F(PartProcessing, PartInInchesUnderMillimetresKeepsTheHostTranslation) {
   EXPECT_EQ(m[11], host[3][2]);
 }
 
-TEST_F(PartProcessing, DuplicateOccurrencesAreDroppedWithOneWarning) {
+TEST_F(PartProcessing, DuplicateOccurrencesAreDroppedWithOneWarningPerName) {
   sim::Model& top = assembly(u"TOP");
   sim::Model& bolt = boxPart(u"BOLT");
   place(top, bolt, 1, sim::translation({1, 2, 3}));
   place(top, bolt, 2, sim::translation({1, 2, 3.01}));
   place(top, bolt, 3, sim::translation({1.005, 2, 3}));
   place(top, bolt, 4, sim::translation({1, 2, 3.5}));
+  // Another name gets its own warning, and a name already warned about for
+  // another reason is still warned about as a duplicate.
+  sim::Model& nut = boxPart(u"NUT");
+  place(top, nut, 5).placementReadable = false;
+  place(top, nut, 6);
+  place(top, nut, 7);
   ASSERT_EQ(run(top), PRO_TK_NO_ERROR);
-  EXPECT_THAT(shown(), ElementsAre("Warning: There is a duplicate component 'BOLT'. Duplicate will be ignored."));
-  ASSERT_EQ(model->instances.size(), 2u);
+  EXPECT_THAT(shown(),
+              ElementsAre("Warning: There is a duplicate component 'BOLT'. Duplicate will be ignored.",
+                          "Warning: Loading of part 'NUT' failed. The part is left out in further computation.",
+                          "Warning: There is a duplicate component 'NUT'. Duplicate will be ignored."));
+  ASSERT_EQ(model->instances.size(), 3u);
   EXPECT_EQ(model->instances[1].matrix[11], 3.5);
-  EXPECT_EQ(model->assemblies[0].children.size(), 2u);
+  EXPECT_EQ(model->assemblies[0].children.size(), 3u);
 }
 
 struct Passed {
@@ -181,6 +190,8 @@ TEST_F(PartProcessing, PartWithoutGeometryIsWarnedOnceAndTriedAgain) {
   place(top, empty, 2);
   place(top, empty, 3, sim::translation({5, 0, 0}));
   place(top, lost, 4, sim::translation({5, 0, 0}));
+  // Left out again for the other cause: both causes share the one message.
+  place(top, empty, 5, sim::translation({9, 0, 0})).placementReadable = false;
   ASSERT_EQ(run(top), PRO_TK_NO_ERROR);
   EXPECT_THAT(shown(), ElementsAre("Warning: Loading of part 'LOST' failed. The part is left out in further computation.",
                                    "Warning: Loading of part 'EMPTY' failed. The part is left out in further computation."));
@@ -231,15 +242,24 @@ TEST_F(PartProcessing, SurfaceKeptByItsContoursIsWarnedOncePerPart) {
   cover.surfaces[4].mesh.reset();
   place(top, cover, 1);
   place(top, cover, 2, sim::translation({0, 0, 50}));
+  // Another part is warned about for itself, even after a warning of
+  // another kind for its name.
+  sim::Model& lid = boxPart(u"LID");
+  lid.surfaces[0].mesh.reset();
+  place(top, lid, 3).placementReadable = false;
+  place(top, lid, 4);
   ASSERT_EQ(run(top), PRO_TK_NO_ERROR);
-  EXPECT_THAT(shown(), ElementsAre("Warning: Tessellation of a surface in part 'COVER' failed. This part may be incorrect."));
+  EXPECT_THAT(shown(),
+              ElementsAre("Warning: Tessellation of a surface in part 'COVER' failed. This part may be incorrect.",
+                          "Warning: Loading of part 'LID' failed. The part is left out in further computation.",
+                          "Warning: Tessellation of a surface in part 'LID' failed. This part may be incorrect."));
   const BodyRecord& body = part("COVER").bodies[0];
   EXPECT_EQ(body.surfaces.size(), 4u);
   ASSERT_EQ(body.repairSurfaces.size(), 2u);
   EXPECT_EQ(body.repairSurfaces[1].index, 1);
   EXPECT_EQ(body.repairSurfaces[1].contours.size(), 1u);
   EXPECT_EQ(body.triangles.size(), 8u);
-  EXPECT_EQ(model->instances.size(), 2u);
+  EXPECT_EQ(model->instances.size(), 3u);
 }
 
 TEST_F(PartProcessing, PartWhoseSurfacesAllFailIsKeptByItsRepairSurfaces) {

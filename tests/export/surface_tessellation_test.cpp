@@ -7,6 +7,8 @@
 #include "messages/status_names.hpp"
 #include "sim/builders.hpp"
 #include "sim/shapes.hpp"
+#include "support/geometry_printing.hpp"
+#include "walk_fixture.hpp"
 
 namespace veltrosan::test {
 namespace {
@@ -155,6 +157,93 @@ TEST_F(SurfaceTessellation, FacetNamingAMissingVertexIsPassedOver) {
   enterPart(part);
   EXPECT_EQ(ProSolidSurfaceVisit(sim::handle(part), CreoExport::visitSurface, nullptr, nullptr), PRO_TK_NO_ERROR);
   EXPECT_EQ(soup.triangles.size(), 16u);
+}
+
+// The lengths of a surface record reach millimetres by the part's own factor
+// on every road a surface can take: the whole-part tessellation, the
+// per-surface fallback and the repair of a surface the host cannot
+// tessellate. Directions, contour boxes and edge points keep the host's
+// values. The part is in inches under a top in millimetres, so that a road
+// taking the top's unit or factor instead of the part's shows too.
+class SurfaceLengths : public WalkTest {};
+
+TEST_F(SurfaceLengths, EveryRoadScalesOriginsAndShapeValuesByThePartsFactor) {
+  const struct {
+    const char* what;
+    ProSrftype type;
+    sim::Vec origin, axis;  // in inches, as the host gives them
+    double value1, value2;
+    std::int32_t shapeClass;
+    Vec3 originMm;
+    double param1Mm, param2Mm;
+  } shapes[] = {
+      {"plane", PRO_SRF_PLANE, {1, -2, 3}, {0, 0, 1}, 0, 0, 1, Vec3(25.4, -50.8, 76.2), 0, 0},
+      {"cylinder", PRO_SRF_CYL, {-4, 5, 0.5}, {0, 1, 0}, 2, 0, 2, Vec3(-101.6, 127, 12.7), 50.8, 0},
+      // The cone's shape value is scaled like every other shape value.
+      {"cone", PRO_SRF_CONE, {0.25, 1.5, -3}, {1, 0, 0}, 0.75, 0, 3, Vec3(6.35, 38.1, -76.2), 19.05, 0},
+      {"torus", PRO_SRF_TORUS, {2, 0, -1}, {0, 0.6, 0.8}, 3, 0.5, 5, Vec3(50.8, 0, -25.4), 76.2, 12.7},
+  };
+  const sim::Vec boxMin{-1, -2, -3}, boxMax{4, 5, 6}, end1{0.5, 0, 0}, end2{0, 0.5, 0};
+
+  const struct {
+    const char* road;
+    const char16_t* name;
+    bool wholeFails, surfacesFail;
+  } roads[] = {
+      {"whole part", u"WHOLE", false, false},
+      {"per surface", u"PER_SURFACE", true, false},
+      {"repair", u"REPAIR", true, true},
+  };
+
+  sim::Model& top = assembly(u"TOP");
+  int id = 1;
+  for (const auto& road : roads) {
+    sim::Model& p = sim::addSolidPart(road.name, {});
+    p.lengthUnit = u"in";
+    p.wholeTessellationFails = road.wholeFails;
+    for (const auto& shape : shapes) {
+      sim::Surface& s = sim::addSurface(p, shape.type);
+      s.origin = shape.origin;
+      s.e3 = shape.axis;
+      s.values = {shape.value1, shape.value2};
+      s.featureId = 2;
+      s.area = static_cast<double>(s.id);
+      const double z = static_cast<double>(s.id);
+      if (!road.surfacesFail) s.mesh = sim::Mesh{{{0, 0, z}, {1, 0, z}, {0, 1, z}}, {{0, 1, 2}}};
+      s.contours = {sim::makeContour(1, boxMin, boxMax, {sim::lineEdge(end1, end2)})};
+    }
+    place(top, p, id++);
+  }
+  ASSERT_EQ(run(top), PRO_TK_NO_ERROR);
+  EXPECT_THAT(shown(), ElementsAre("Warning: Tessellation of a surface in part 'REPAIR' failed. This part may be incorrect."));
+
+  for (const auto& road : roads) {
+    SCOPED_TRACE(road.road);
+    const BodyRecord& body = part(sim::utf8(road.name)).bodies.at(0);
+    const size_t records = road.surfacesFail ? body.repairSurfaces.size() : body.surfaces.size();
+    ASSERT_EQ(records, std::size(shapes));
+    ASSERT_EQ(road.surfacesFail ? body.surfaces.size() : body.repairSurfaces.size(), 0u);
+    EXPECT_DOUBLE_EQ(body.totalArea, (1 + 2 + 3 + 4) * 645.16);
+    for (size_t i = 0; i < std::size(shapes); ++i) {
+      const auto& shape = shapes[i];
+      SCOPED_TRACE(shape.what);
+      const SurfaceRecord& r = road.surfacesFail ? body.repairSurfaces[i] : body.surfaces[i];
+      EXPECT_EQ(r.shapeClass, shape.shapeClass);
+      EXPECT_DOUBLE_EQ(r.origin.x, shape.originMm.x);
+      EXPECT_DOUBLE_EQ(r.origin.y, shape.originMm.y);
+      EXPECT_DOUBLE_EQ(r.origin.z, shape.originMm.z);
+      EXPECT_DOUBLE_EQ(r.param1, shape.param1Mm);
+      EXPECT_DOUBLE_EQ(r.param2, shape.param2Mm);
+      EXPECT_EQ(r.axis, Vec3(shape.axis[0], shape.axis[1], shape.axis[2]));
+    }
+    for (const RepairSurfaceRecord& r : body.repairSurfaces) {
+      ASSERT_EQ(r.contours.size(), 1u);
+      EXPECT_EQ(r.contours[0].bboxMin, Vec3(-1, -2, -3));
+      EXPECT_EQ(r.contours[0].bboxMax, Vec3(4, 5, 6));
+      ASSERT_EQ(r.contours[0].edges.size(), 1u);
+      EXPECT_EQ(r.contours[0].edges[0].points, (std::vector<Vec3>{{0.5, 0, 0}, {0, 0.5, 0}}));
+    }
+  }
 }
 
 }  // namespace
