@@ -119,8 +119,8 @@ void ModuleTest::TearDown() {
   EXPECT_TRUE(world().ui.script.empty()) << world().ui.script.size() << " user steps were not played";
   EXPECT_EQ(sim::findDialog(kDialog), nullptr) << "the dialog was not destroyed";
   SimTest::TearDown();
-  optionsKey_->restore();
-  installKey_->restore();
+  if (optionsKey_) optionsKey_->restore();
+  if (installKey_) installKey_->restore();
 }
 
 void ModuleTest::startGateway() {

@@ -96,7 +96,7 @@ class ShellTest : public testing_support::SimTest {
   }
 
   void TearDown() override {
-    optionsKey_->restore();
+    if (optionsKey_) optionsKey_->restore();
     EXPECT_EQ(sim::findDialog(kDialog), nullptr) << "the dialog was left behind";
     EXPECT_EQ(activeExportSession, nullptr);
     EXPECT_TRUE(attributeList.empty()) << "the list outlived the dialog";

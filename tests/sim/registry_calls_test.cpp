@@ -35,7 +35,7 @@ class RegistryCalls : public testing_support::SimTest {
     createKey(HKEY_CURRENT_USER, kScratch);
   }
   void TearDown() override {
-    guard_->restore();
+    if (guard_) guard_->restore();
     SimTest::TearDown();
   }
 

@@ -103,8 +103,8 @@ class RegistryGuard : public testing_support::SimTest {
     deleteKey(HKEY_LOCAL_MACHINE, kInstall);
   }
   void TearDown() override {
-    machineOptions_->restore();
-    machineInstall_->restore();
+    if (machineOptions_) machineOptions_->restore();
+    if (machineInstall_) machineInstall_->restore();
     SimTest::TearDown();
   }
 
