@@ -17,9 +17,14 @@ std::u16string folded(const std::u16string& text) {
 
 RegistryKey& OperatingSystem::key(const std::u16string& path) {
   const std::u16string full = folded(path);
+  auto make = [this](const std::u16string& keyPath) -> RegistryKey& {
+    auto [it, made] = keys.try_emplace(keyPath);
+    if (made && keyPath.rfind(u"HKEY_LOCAL_MACHINE", 0) == 0) it->second.writable = false;
+    return it->second;
+  };
   // Windows keys exist with their parents: make every prefix too.
-  for (size_t i = full.find(u'\\'); i != std::u16string::npos; i = full.find(u'\\', i + 1)) keys[full.substr(0, i)];
-  return keys[full];
+  for (size_t i = full.find(u'\\'); i != std::u16string::npos; i = full.find(u'\\', i + 1)) make(full.substr(0, i));
+  return make(full);
 }
 
 const RegistryKey* OperatingSystem::findKey(const std::u16string& path) const {

@@ -214,7 +214,9 @@ struct RegistryValue {
 
 struct RegistryKey {
   std::map<std::u16string, RegistryValue> values;  // by name, folded to upper case
-  bool writable = true;  // false: opening it for writing is denied
+  // false: opening it with any right to change it is denied. Keys under
+  // HKEY_LOCAL_MACHINE start so, as a user's process finds the machine's keys.
+  bool writable = true;
 };
 
 struct StartedProcess {
@@ -238,11 +240,12 @@ struct OperatingSystem {
   // the command line: lets a test change the world at that moment.
   std::function<void(const std::string& commandLine)> onStart;
 
-  // Open key handles (full path, opened for writing) and open process and
-  // thread handles, by handle value; tests expect both empty at the end.
+  // Open key handles (full path, the access rights granted at the open)
+  // and open process and thread handles, by handle value; tests expect both
+  // empty at the end.
   struct OpenKey {
     std::u16string path;
-    bool write = false;
+    uint32_t access = 0;
   };
   std::map<uintptr_t, OpenKey> openKeys;
   std::map<uintptr_t, std::string> openHandles;

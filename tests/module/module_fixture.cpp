@@ -28,16 +28,13 @@ std::wstring wide(const std::string& text) {
   return std::wstring(units.begin(), units.end());
 }
 
-// The test's own keys under both roots, innermost first; a key that still
-// holds another's subkeys stays.
+// Each test starts without the gateway's keys; the guards of the fixture
+// put back what they held, and remove the parents that a test made.
 void removeKeys() {
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, kInstallKey);
   RegDeleteKeyW(HKEY_LOCAL_MACHINE, kInstallKey);
-  RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Marbeltix");
   RegDeleteTreeW(HKEY_CURRENT_USER, kOptionsKey);
   RegDeleteKeyW(HKEY_CURRENT_USER, kOptionsKey);
-  RegDeleteKeyW(HKEY_CURRENT_USER, kInstallKey);
-  RegDeleteKeyW(HKEY_CURRENT_USER, L"SOFTWARE\\Marbeltix");
 }
 
 HKEY createKey(HKEY root, const wchar_t* path) {
@@ -109,6 +106,8 @@ std::string quoted(const std::string& text) { return "\"" + text + "\""; }
 void ModuleTest::SetUp() {
   SimTest::SetUp();
   setCurrentDirectory(outputFolder());
+  installKey_.emplace(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Marbeltix\\Veltrosan");
+  optionsKey_.emplace(HKEY_CURRENT_USER, u"SOFTWARE\\Marbeltix\\Veltrosan\\Options");
 #ifdef _WIN32
   removeKeys();
 #endif
@@ -120,9 +119,8 @@ void ModuleTest::TearDown() {
   EXPECT_TRUE(world().ui.script.empty()) << world().ui.script.size() << " user steps were not played";
   EXPECT_EQ(sim::findDialog(kDialog), nullptr) << "the dialog was not destroyed";
   SimTest::TearDown();
-#ifdef _WIN32
-  removeKeys();
-#endif
+  if (optionsKey_) optionsKey_->restore();
+  if (installKey_) installKey_->restore();
 }
 
 void ModuleTest::startGateway() {

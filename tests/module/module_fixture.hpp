@@ -4,19 +4,22 @@
 // The host's current directory is a fresh folder of each test. Natively the
 // registry and the process start are the simulated ones; on Windows they are
 // the real ones, and a stand-in of the standalone application records how it
-// was started.
+// was started; the gateway's two keys are put back afterwards as the machine
+// had them.
 #pragma once
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "sim/host_program.hpp"
 #include "sim/ui.hpp"
 #include "sim/world.hpp"
+#include "support/registry_guard.hpp"
 #include "support/sim_fixture.hpp"
 #include "support/temp_dir.hpp"
 #include "support/transfer_file_reader.hpp"
@@ -89,6 +92,8 @@ class ModuleTest : public testing_support::SimTest {
  private:
   std::string installFolder_;
   std::unique_ptr<TempDir> installDir_;
+  std::optional<KeyGuard> installKey_;
+  std::optional<KeyGuard> optionsKey_;
 };
 
 std::string quoted(const std::string& text);

@@ -3,6 +3,7 @@
 // writes. Natively against the simulated registry, on Windows against the
 // real one, so the two are held to the same behaviour.
 #include "shell_fixture.hpp"
+#include "support/registry_guard.hpp"
 
 namespace veltrosan::test {
 namespace {
@@ -243,6 +244,66 @@ TEST_F(Options, AKeyThatCannotBeWrittenKeepsItsValues) {
   Attributes::saveOptions();
   EXPECT_THAT(world().os.openKeys, IsEmpty());
   EXPECT_EQ(world().log.count("RegSetValueExW"), 2);
+}
+
+#endif
+
+#ifdef _WIN32
+
+// On Windows the shell's tests use the real options key, which may hold a
+// user's options: after a test they are there again exactly (values, types,
+// data and keys below), and a key that was missing is missing again, with
+// the parents that the test made for it.
+class OneShellTest : public ShellTest {
+ public:
+  void run() {
+    SetUp();
+    if (!HasFatalFailure()) TestBody();
+    TearDown();
+  }
+
+ private:
+  // What the tests do to the key: make it, store and save into it, delete it.
+  void TestBody() override {
+    storeOptions(u"TEST_CTI", {u"MASS", u"3"});
+    ctiParameterName = u"SAVED_CTI";
+    attributeList = {{u"COST", 2}};
+    Attributes::saveOptions();
+    attributeList.clear();
+    setValue(HKEY_CURRENT_USER, kOptionsKey, u"Extra", REG_BINARY, {1, 2});
+    deleteKey(HKEY_CURRENT_USER, kOptionsKey);
+    createKey(HKEY_CURRENT_USER, kOptionsKey);
+  }
+};
+
+TEST(ShellFixture, PutsBackTheUsersOptions) {
+  const std::u16string vendor = u"SOFTWARE\\Marbeltix";
+  const std::u16string options = kOptionsKey;
+  KeyGuard machine(HKEY_CURRENT_USER, vendor);  // this test's own changes go too
+
+  deleteKey(HKEY_CURRENT_USER, vendor);
+  createKey(HKEY_CURRENT_USER, options + u"\\Window");
+  const std::vector<std::pair<std::u16string, StoredValue>> users = {
+      {u"CtiParameter", {REG_SZ, wideBytes(std::u16string(u"USER_CTI\0", 9))}},
+      {u"ImportAttributes", {REG_MULTI_SZ, wideBytes(std::u16string(u"MATERIAL\0" u"1\0\0", 13))}},
+      {u"", {REG_BINARY, {}}},
+  };
+  for (const auto& [name, value] : users) setValue(HKEY_CURRENT_USER, options, name, value.type, value.data);
+  setValue(HKEY_CURRENT_USER, options + u"\\Window", u"Size", REG_DWORD, {1, 2, 3, 4});
+  OneShellTest().run();
+  EXPECT_EQ(valueNames(HKEY_CURRENT_USER, options).size(), users.size());
+  for (const auto& [name, value] : users) {
+    SCOPED_TRACE(sim::utf8(name));
+    EXPECT_EQ(getValue(HKEY_CURRENT_USER, options, name), std::optional<StoredValue>(value));
+  }
+  EXPECT_EQ(subkeyNames(HKEY_CURRENT_USER, options), std::vector<std::u16string>{u"Window"});
+  EXPECT_EQ(getValue(HKEY_CURRENT_USER, options + u"\\Window", u"Size"),
+            std::optional<StoredValue>(StoredValue{REG_DWORD, {1, 2, 3, 4}}));
+
+  deleteKey(HKEY_CURRENT_USER, vendor);
+  OneShellTest().run();
+  EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, vendor));
+  machine.restore();
 }
 
 #endif

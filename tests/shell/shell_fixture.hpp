@@ -1,6 +1,8 @@
 // Fixture of the shell's tests: a fresh simulated host with the resource
 // folder registered, the gateway's process-wide dialog state as at library
-// load, no stored options, and the command run with a scripted user.
+// load, no stored options, and the command run with a scripted user. The
+// options key is put back afterwards as it was (on Windows it is the real
+// one, which may hold a user's options).
 #pragma once
 
 #include <gmock/gmock.h>
@@ -24,6 +26,7 @@
 #include "sim/text.hpp"
 #include "sim/ui.hpp"
 #include "support/registry.hpp"
+#include "support/registry_guard.hpp"
 #include "support/sim_fixture.hpp"
 #include "support/temp_dir.hpp"
 
@@ -76,6 +79,7 @@ class ShellTest : public testing_support::SimTest {
  protected:
   void SetUp() override {
     SimTest::SetUp();
+    optionsKey_.emplace(HKEY_CURRENT_USER, kOptionsKey);
     deleteKey(HKEY_CURRENT_USER, kOptionsKey);
     // The process-wide state as the library has it when it is loaded.
     ctiParameterName = kDefaultCti;
@@ -92,7 +96,7 @@ class ShellTest : public testing_support::SimTest {
   }
 
   void TearDown() override {
-    deleteKey(HKEY_CURRENT_USER, kOptionsKey);
+    if (optionsKey_) optionsKey_->restore();
     EXPECT_EQ(sim::findDialog(kDialog), nullptr) << "the dialog was left behind";
     EXPECT_EQ(activeExportSession, nullptr);
     EXPECT_TRUE(attributeList.empty()) << "the list outlived the dialog";
@@ -184,6 +188,7 @@ class ShellTest : public testing_support::SimTest {
 
  private:
   std::unique_ptr<TempDir> textFolder_;
+  std::optional<KeyGuard> optionsKey_;
 };
 
 // The installed resource with other columns for the table and other items

@@ -1,5 +1,6 @@
 #include "support/registry.hpp"
 
+#include <algorithm>
 #include <iterator>
 #include <stdexcept>
 
@@ -83,6 +84,49 @@ std::optional<StoredValue> getValue(HKEY root, const std::u16string& subkey, con
   return out;
 }
 
+namespace {
+
+// Enumerates names with `next` (RegEnumValueW or RegEnumKeyExW) into a
+// buffer of `longest` characters and a NUL.
+template <typename Next>
+std::vector<std::u16string> names(HKEY root, const std::u16string& subkey, Next next) {
+  std::vector<std::u16string> out;
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root, w(subkey), 0, KEY_READ, &key) != ERROR_SUCCESS) return out;
+  DWORD longestKey = 0;
+  DWORD longestValue = 0;
+  check(RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, &longestKey, nullptr, nullptr, &longestValue,
+                         nullptr, nullptr, nullptr),
+        "RegQueryInfoKeyW");
+  std::vector<wchar_t> buffer(std::max(longestKey, longestValue) + 1);
+  for (DWORD i = 0;; ++i) {
+    DWORD length = static_cast<DWORD>(buffer.size());
+    const LONG result = next(key, i, buffer.data(), &length);
+    if (result == ERROR_NO_MORE_ITEMS) break;
+    if (result != ERROR_SUCCESS) {
+      RegCloseKey(key);
+      check(result, "enumerating a key");
+    }
+    out.emplace_back(buffer.begin(), buffer.begin() + length);
+  }
+  RegCloseKey(key);
+  return out;
+}
+
+}  // namespace
+
+std::vector<std::u16string> valueNames(HKEY root, const std::u16string& subkey) {
+  return names(root, subkey, [](HKEY key, DWORD i, wchar_t* name, DWORD* length) {
+    return RegEnumValueW(key, i, name, length, nullptr, nullptr, nullptr, nullptr);
+  });
+}
+
+std::vector<std::u16string> subkeyNames(HKEY root, const std::u16string& subkey) {
+  return names(root, subkey, [](HKEY key, DWORD i, wchar_t* name, DWORD* length) {
+    return RegEnumKeyExW(key, i, name, length, nullptr, nullptr, nullptr, nullptr);
+  });
+}
+
 #else  // the simulated registry
 
 namespace {
@@ -93,21 +137,45 @@ std::u16string fullPath(HKEY root, const std::u16string& subkey) {
   throw std::invalid_argument("tests set up keys under the two predefined roots only");
 }
 
+// Keys are held by their full path folded to upper case.
+std::u16string foldedPath(HKEY root, const std::u16string& subkey) {
+  std::u16string path = fullPath(root, subkey);
+  for (char16_t& c : path)
+    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+  return path;
+}
+
+bool isBelow(const std::u16string& key, const std::u16string& path) {
+  return key.size() > path.size() && key.compare(0, path.size(), path) == 0 && key[path.size()] == u'\\';
+}
+
 }  // namespace
 
 void createKey(HKEY root, const std::u16string& subkey) { sim::world().os.key(fullPath(root, subkey)); }
 
 void deleteKey(HKEY root, const std::u16string& subkey) {
-  // Keys are held by their full path folded to upper case.
-  std::u16string path = fullPath(root, subkey);
-  for (char16_t& c : path)
-    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+  const std::u16string path = foldedPath(root, subkey);
   auto& keys = sim::world().os.keys;
   for (auto it = keys.begin(); it != keys.end();) {
-    const std::u16string& key = it->first;
-    const bool below = key.size() > path.size() && key.compare(0, path.size(), path) == 0 && key[path.size()] == u'\\';
-    it = (key == path || below) ? keys.erase(it) : std::next(it);
+    it = (it->first == path || isBelow(it->first, path)) ? keys.erase(it) : std::next(it);
   }
+}
+
+std::vector<std::u16string> valueNames(HKEY root, const std::u16string& subkey) {
+  std::vector<std::u16string> out;
+  if (const sim::RegistryKey* key = sim::world().os.findKey(fullPath(root, subkey)))
+    for (const auto& [name, value] : key->values) out.push_back(name);
+  return out;
+}
+
+std::vector<std::u16string> subkeyNames(HKEY root, const std::u16string& subkey) {
+  const std::u16string path = foldedPath(root, subkey);
+  std::vector<std::u16string> out;
+  for (const auto& [key, contents] : sim::world().os.keys) {
+    if (isBelow(key, path) && key.find(u'\\', path.size() + 1) == std::u16string::npos)
+      out.push_back(key.substr(path.size() + 1));
+  }
+  return out;
 }
 
 bool keyExists(HKEY root, const std::u16string& subkey) {

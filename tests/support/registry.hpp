@@ -15,6 +15,7 @@ namespace veltrosan::test {
 struct StoredValue {
   std::uint32_t type = 0;
   std::vector<unsigned char> data;
+  bool operator==(const StoredValue& o) const { return type == o.type && data == o.data; }
 };
 
 // The gateway's two keys.
@@ -31,6 +32,10 @@ bool keyExists(HKEY root, const std::u16string& subkey);
 void setValue(HKEY root, const std::u16string& subkey, const std::u16string& name, std::uint32_t type,
               const std::vector<unsigned char>& data);
 std::optional<StoredValue> getValue(HKEY root, const std::u16string& subkey, const std::u16string& name);
+// The names of the key's values (the default value's is empty) and of its
+// subkeys, in the registry's order; none when the key does not exist.
+std::vector<std::u16string> valueNames(HKEY root, const std::u16string& subkey);
+std::vector<std::u16string> subkeyNames(HKEY root, const std::u16string& subkey);
 
 // UTF-16LE bytes of the units, with no terminator added.
 std::vector<unsigned char> wideBytes(const std::u16string& units);

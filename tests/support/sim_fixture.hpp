@@ -72,7 +72,7 @@ class SimTest : public ::testing::Test {
     EXPECT_TRUE(w.ledger.violations().empty()) << "ledger violations:\n" << joinLines(w.ledger.violations());
     std::vector<std::string> keys;
     for (const auto& [handle, key] : w.os.openKeys)
-      keys.push_back(sim::utf8(key.path) + (key.write ? " (for writing)" : ""));
+      keys.push_back(sim::utf8(key.path) + " (access " + std::to_string(key.access) + ")");
     EXPECT_TRUE(keys.empty()) << "registry keys left open:\n" << joinLines(keys);
     std::vector<std::string> handles;
     for (const auto& [handle, what] : w.os.openHandles) handles.push_back(what);
