@@ -290,6 +290,9 @@ struct Component {
   std::u16string text;                        // input panel
   bool enabled = true;                        // push button
   bool checked = false;                       // check button
+  // Check button: a state the host reports in place of 0 or 1 (a host may
+  // hand out any ProBoolean value); none: it reports `checked`.
+  std::optional<int> reportedState;
   std::vector<std::string> items, selected;   // option menu: item names, selected names
   std::vector<std::string> columns, rows;     // table: column names, row names
   // Table: the component in each cell that has one, by (row, column).
