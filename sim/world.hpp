@@ -220,6 +220,10 @@ struct StartedProcess {
   bool applicationNameGiven = false;
   bool environmentGiven = false;
   bool directoryGiven = false;
+  // The fields of the STARTUPINFOA other than cb, and of the
+  // PROCESS_INFORMATION, that were not zero when the call came, by name.
+  std::vector<std::string> startupInfoFieldsSet;
+  std::vector<std::string> processInformationFieldsSet;
 };
 
 struct OperatingSystem {
