@@ -11,6 +11,7 @@
 #include "sim/builders.hpp"
 #include "sim/shapes.hpp"
 #include "sim/text.hpp"
+#include "support/registry.hpp"
 
 namespace veltrosan::test {
 
@@ -20,23 +21,18 @@ namespace {
 
 #ifdef _WIN32
 
-constexpr wchar_t kInstallKey[] = L"SOFTWARE\\Marbeltix\\Veltrosan";
-constexpr wchar_t kOptionsKey[] = L"SOFTWARE\\Marbeltix\\Veltrosan\\Options";
-
-std::wstring wide(const std::string& text) {
-  const std::u16string units = sim::utf16(text);
-  return std::wstring(units.begin(), units.end());
-}
+constexpr wchar_t kInstallKeyW[] = L"SOFTWARE\\Marbeltix\\Veltrosan";
+constexpr wchar_t kOptionsKeyW[] = L"SOFTWARE\\Marbeltix\\Veltrosan\\Options";
 
 // The test's own keys under both roots, innermost first; a key that still
 // holds another's subkeys stays.
 void removeKeys() {
-  RegDeleteTreeW(HKEY_LOCAL_MACHINE, kInstallKey);
-  RegDeleteKeyW(HKEY_LOCAL_MACHINE, kInstallKey);
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, kInstallKeyW);
+  RegDeleteKeyW(HKEY_LOCAL_MACHINE, kInstallKeyW);
   RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Marbeltix");
-  RegDeleteTreeW(HKEY_CURRENT_USER, kOptionsKey);
-  RegDeleteKeyW(HKEY_CURRENT_USER, kOptionsKey);
-  RegDeleteKeyW(HKEY_CURRENT_USER, kInstallKey);
+  RegDeleteTreeW(HKEY_CURRENT_USER, kOptionsKeyW);
+  RegDeleteKeyW(HKEY_CURRENT_USER, kOptionsKeyW);
+  RegDeleteKeyW(HKEY_CURRENT_USER, kInstallKeyW);
   RegDeleteKeyW(HKEY_CURRENT_USER, L"SOFTWARE\\Marbeltix");
 }
 
@@ -64,8 +60,7 @@ std::vector<std::string> readRecord(const std::string& folder, bool wait) {
 
 #else
 
-constexpr char16_t kInstallKey[] = u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Marbeltix\\Veltrosan";
-constexpr char16_t kOptionsKey[] = u"HKEY_CURRENT_USER\\SOFTWARE\\Marbeltix\\Veltrosan\\Options";
+constexpr char16_t kOptionsPath[] = u"HKEY_CURRENT_USER\\SOFTWARE\\Marbeltix\\Veltrosan\\Options";
 
 #endif
 
@@ -161,42 +156,76 @@ std::vector<std::string> ModuleTest::filesIn(const std::string& folder) {
 
 void ModuleTest::install(bool startable) {
 #ifdef _WIN32
-  installDir_ = std::make_unique<TempDir>();
-  installFolder_ = installDir_->path();
   if (startable) {
-    fs::copy_file(fs::u8path(VELTROSAN_STANDIN), fs::u8path(installDir_->file("Veltrosan.exe")));
+    registerInstallPath(startableFolder());
+  } else {
+    installDirs_.push_back(std::make_unique<TempDir>());
+    registerInstallPath(installDirs_.back()->path());
   }
-  HKEY key = createKey(HKEY_LOCAL_MACHINE, kInstallKey);
-  const std::wstring path = wide(installFolder_);
-  RegSetValueExW(key, L"Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
-                 static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(key);
 #else
-  installFolder_ = "C:\\Program Files\\Marbeltix\\Veltrosan";
-  world().os.setString(kInstallKey, u"Path", sim::utf16(installFolder_));
+  registerInstallPath("C:\\Program Files\\Marbeltix\\Veltrosan");
   world().os.processesStart = startable;
 #endif
 }
 
 void ModuleTest::uninstall() {
   installFolder_.clear();
-#ifdef _WIN32
-  RegDeleteTreeW(HKEY_LOCAL_MACHINE, kInstallKey);
-  RegDeleteKeyW(HKEY_LOCAL_MACHINE, kInstallKey);
-#else
-  world().os.keys.erase(kInstallKey);
+  deleteKey(HKEY_LOCAL_MACHINE, kInstallKey);
+#ifndef _WIN32
   world().os.processesStart = false;
 #endif
 }
 
-std::vector<std::string> ModuleTest::startedCommandLines(bool expectStart) {
+std::string ModuleTest::startableFolder(size_t length) {
 #ifdef _WIN32
-  if (installFolder_.empty()) return {};
-  const std::vector<std::string> record = readRecord(installFolder_, expectStart);
+  installDirs_.push_back(std::make_unique<TempDir>());
+  std::string folder = installDirs_.back()->path();
+  // "\." pads by two bytes; a subfolder of one letter evens the count out.
+  if (length > folder.size() && (length - folder.size()) % 2 != 0) {
+    folder += "\\v";
+    makeDirectory(folder);
+  }
+  fs::copy_file(fs::u8path(VELTROSAN_STANDIN), fs::u8path(folder + "\\Veltrosan.exe"));
+#else
+  std::string folder = "C:\\Apps\\Veltrosan" + std::to_string(startable_.size() + 1);
+  world().os.processesStart = true;
+#endif
+  std::string text = folder;
+  while (text.size() + 2 <= length) text += "\\.";
+  if (text.size() < length) text += "v";  // natively only: there is no stand-in to find
+  startable_.emplace_back(text, folder);
+  return text;
+}
+
+void ModuleTest::registerInstallPath(const std::string& folder, bool terminated) {
+  createKey(HKEY_LOCAL_MACHINE, kInstallKey);
+  std::vector<unsigned char> data = wideBytes(sim::utf16(folder));
+  if (terminated) data.insert(data.end(), 2, 0);
+  setValue(HKEY_LOCAL_MACHINE, kInstallKey, u"Path", REG_SZ, data);
+  installFolder_ = folder;
+}
+
+std::string ModuleTest::recordFolderOf(const std::string& text) const {
+  for (const auto& [folder, real] : startable_)
+    if (text == folder || text == folder + "\\") return real;
+  return text;
+}
+
+void ModuleTest::registerInstallKeyWithoutPath() {
+  deleteKey(HKEY_LOCAL_MACHINE, kInstallKey);
+  createKey(HKEY_LOCAL_MACHINE, kInstallKey);
+}
+
+std::vector<std::string> ModuleTest::startedCommandLines(bool expectStart, const std::string& from) {
+#ifdef _WIN32
+  const std::string folder = from.empty() ? installFolder_ : from;
+  if (folder.empty()) return {};
+  const std::vector<std::string> record = readRecord(recordFolderOf(folder), expectStart);
   if (record.empty()) return {};
   return {record.front()};
 #else
   (void)expectStart;
+  (void)from;
   std::vector<std::string> commandLines;
   for (const auto& process : world().os.processes) commandLines.push_back(process.commandLine);
   return commandLines;
@@ -205,7 +234,7 @@ std::vector<std::string> ModuleTest::startedCommandLines(bool expectStart) {
 
 std::vector<std::string> ModuleTest::startedArguments() {
 #ifdef _WIN32
-  std::vector<std::string> record = readRecord(installFolder_, true);
+  std::vector<std::string> record = readRecord(recordFolderOf(installFolder_), true);
   if (record.empty()) return {};
   return std::vector<std::string>(record.begin() + 1, record.end());
 #else
@@ -232,9 +261,9 @@ std::vector<std::string> ModuleTest::startedArguments() {
 
 void ModuleTest::createOptionsKey() {
 #ifdef _WIN32
-  RegCloseKey(createKey(HKEY_CURRENT_USER, kOptionsKey));
+  RegCloseKey(createKey(HKEY_CURRENT_USER, kOptionsKeyW));
 #else
-  world().os.key(kOptionsKey);
+  world().os.key(kOptionsPath);
 #endif
 }
 
@@ -242,7 +271,7 @@ std::u16string ModuleTest::storedCtiParameter() {
   std::vector<unsigned char> data;
 #ifdef _WIN32
   HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, kOptionsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return u"(no key)";
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kOptionsKeyW, 0, KEY_READ, &key) != ERROR_SUCCESS) return u"(no key)";
   DWORD type = 0;
   DWORD size = 0;
   if (RegQueryValueExW(key, L"CtiParameter", nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
@@ -252,7 +281,7 @@ std::u16string ModuleTest::storedCtiParameter() {
   }
   RegCloseKey(key);
 #else
-  const sim::RegistryValue* value = world().os.value(kOptionsKey, u"CtiParameter");
+  const sim::RegistryValue* value = world().os.value(kOptionsPath, u"CtiParameter");
   if (value == nullptr) return u"(no value)";
   data = value->data;
 #endif
