@@ -180,9 +180,9 @@ std::string ModuleTest::startableFolder(size_t length) {
 #ifdef _WIN32
   installDirs_.push_back(std::make_unique<TempDir>());
   std::string folder = installDirs_.back()->path();
-  // "\." pads by two bytes; a subfolder of one letter evens the count out.
+  // "\." pads by two bytes; a subfolder "\vv" of three evens the count out.
   if (length > folder.size() && (length - folder.size()) % 2 != 0) {
-    folder += "\\v";
+    folder += "\\vv";
     makeDirectory(folder);
   }
   fs::copy_file(fs::u8path(VELTROSAN_STANDIN), fs::u8path(folder + "\\Veltrosan.exe"));
@@ -192,7 +192,7 @@ std::string ModuleTest::startableFolder(size_t length) {
 #endif
   std::string text = folder;
   while (text.size() + 2 <= length) text += "\\.";
-  if (text.size() < length) text += "v";  // natively only: there is no stand-in to find
+  if (text.size() < length) text += "v";  // natively: no stand-in to find there
   startable_.emplace_back(text, folder);
   return text;
 }
