@@ -11,7 +11,6 @@
 #include "sim/builders.hpp"
 #include "sim/shapes.hpp"
 #include "sim/text.hpp"
-#include "support/registry.hpp"
 
 namespace veltrosan::test {
 
@@ -21,18 +20,23 @@ namespace {
 
 #ifdef _WIN32
 
-constexpr wchar_t kInstallKeyW[] = L"SOFTWARE\\Marbeltix\\Veltrosan";
-constexpr wchar_t kOptionsKeyW[] = L"SOFTWARE\\Marbeltix\\Veltrosan\\Options";
+constexpr wchar_t kInstallKey[] = L"SOFTWARE\\Marbeltix\\Veltrosan";
+constexpr wchar_t kOptionsKey[] = L"SOFTWARE\\Marbeltix\\Veltrosan\\Options";
+
+std::wstring wide(const std::string& text) {
+  const std::u16string units = sim::utf16(text);
+  return std::wstring(units.begin(), units.end());
+}
 
 // The test's own keys under both roots, innermost first; a key that still
 // holds another's subkeys stays.
 void removeKeys() {
-  RegDeleteTreeW(HKEY_LOCAL_MACHINE, kInstallKeyW);
-  RegDeleteKeyW(HKEY_LOCAL_MACHINE, kInstallKeyW);
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, kInstallKey);
+  RegDeleteKeyW(HKEY_LOCAL_MACHINE, kInstallKey);
   RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Marbeltix");
-  RegDeleteTreeW(HKEY_CURRENT_USER, kOptionsKeyW);
-  RegDeleteKeyW(HKEY_CURRENT_USER, kOptionsKeyW);
-  RegDeleteKeyW(HKEY_CURRENT_USER, kInstallKeyW);
+  RegDeleteTreeW(HKEY_CURRENT_USER, kOptionsKey);
+  RegDeleteKeyW(HKEY_CURRENT_USER, kOptionsKey);
+  RegDeleteKeyW(HKEY_CURRENT_USER, kInstallKey);
   RegDeleteKeyW(HKEY_CURRENT_USER, L"SOFTWARE\\Marbeltix");
 }
 
@@ -60,7 +64,8 @@ std::vector<std::string> readRecord(const std::string& folder, bool wait) {
 
 #else
 
-constexpr char16_t kOptionsPath[] = u"HKEY_CURRENT_USER\\SOFTWARE\\Marbeltix\\Veltrosan\\Options";
+constexpr char16_t kInstallKey[] = u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Marbeltix\\Veltrosan";
+constexpr char16_t kOptionsKey[] = u"HKEY_CURRENT_USER\\SOFTWARE\\Marbeltix\\Veltrosan\\Options";
 
 #endif
 
@@ -158,10 +163,10 @@ void ModuleTest::install(bool startable) {
 #ifdef _WIN32
   if (startable) {
     registerInstallPath(startableFolder());
-  } else {
-    installDirs_.push_back(std::make_unique<TempDir>());
-    registerInstallPath(installDirs_.back()->path());
+    return;
   }
+  installDir_ = std::make_unique<TempDir>();
+  registerInstallPath(installDir_->path());
 #else
   registerInstallPath("C:\\Program Files\\Marbeltix\\Veltrosan");
   world().os.processesStart = startable;
@@ -170,16 +175,19 @@ void ModuleTest::install(bool startable) {
 
 void ModuleTest::uninstall() {
   installFolder_.clear();
-  deleteKey(HKEY_LOCAL_MACHINE, kInstallKey);
-#ifndef _WIN32
+#ifdef _WIN32
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, kInstallKey);
+  RegDeleteKeyW(HKEY_LOCAL_MACHINE, kInstallKey);
+#else
+  world().os.keys.erase(kInstallKey);
   world().os.processesStart = false;
 #endif
 }
 
 std::string ModuleTest::startableFolder(size_t length) {
 #ifdef _WIN32
-  installDirs_.push_back(std::make_unique<TempDir>());
-  std::string folder = installDirs_.back()->path();
+  startableDirs_.push_back(std::make_unique<TempDir>());
+  std::string folder = startableDirs_.back()->path();
   // "\." pads by two bytes; a subfolder "\vv" of three evens the count out.
   if (length > folder.size() && (length - folder.size()) % 2 != 0) {
     folder += "\\vv";
@@ -198,22 +206,36 @@ std::string ModuleTest::startableFolder(size_t length) {
 }
 
 void ModuleTest::registerInstallPath(const std::string& folder, bool terminated) {
-  createKey(HKEY_LOCAL_MACHINE, kInstallKey);
-  std::vector<unsigned char> data = wideBytes(sim::utf16(folder));
-  if (terminated) data.insert(data.end(), 2, 0);
-  setValue(HKEY_LOCAL_MACHINE, kInstallKey, u"Path", REG_SZ, data);
+#ifdef _WIN32
+  std::wstring path = wide(folder);
+  if (terminated) path.push_back(L'\0');
+  const auto size = static_cast<DWORD>(path.size() * sizeof(wchar_t));
+  // A non-NUL guard after the data keeps the registry from counting a
+  // terminator in.
+  path.push_back(L'\xFFFF');
+  HKEY key = createKey(HKEY_LOCAL_MACHINE, kInstallKey);
+  RegSetValueExW(key, L"Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(path.data()), size);
+  RegCloseKey(key);
+#else
+  world().os.setString(kInstallKey, u"Path", sim::utf16(folder), terminated);
+#endif
   installFolder_ = folder;
+}
+
+void ModuleTest::registerInstallKeyWithoutPath() {
+#ifdef _WIN32
+  HKEY key = createKey(HKEY_LOCAL_MACHINE, kInstallKey);
+  RegDeleteValueW(key, L"Path");
+  RegCloseKey(key);
+#else
+  world().os.key(kInstallKey).values.clear();
+#endif
 }
 
 std::string ModuleTest::recordFolderOf(const std::string& text) const {
   for (const auto& [folder, real] : startable_)
     if (text == folder || text == folder + "\\") return real;
   return text;
-}
-
-void ModuleTest::registerInstallKeyWithoutPath() {
-  deleteKey(HKEY_LOCAL_MACHINE, kInstallKey);
-  createKey(HKEY_LOCAL_MACHINE, kInstallKey);
 }
 
 std::vector<std::string> ModuleTest::startedCommandLines(bool expectStart, const std::string& from) {
@@ -261,9 +283,9 @@ std::vector<std::string> ModuleTest::startedArguments() {
 
 void ModuleTest::createOptionsKey() {
 #ifdef _WIN32
-  RegCloseKey(createKey(HKEY_CURRENT_USER, kOptionsKeyW));
+  RegCloseKey(createKey(HKEY_CURRENT_USER, kOptionsKey));
 #else
-  world().os.key(kOptionsPath);
+  world().os.key(kOptionsKey);
 #endif
 }
 
@@ -271,7 +293,7 @@ std::u16string ModuleTest::storedCtiParameter() {
   std::vector<unsigned char> data;
 #ifdef _WIN32
   HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, kOptionsKeyW, 0, KEY_READ, &key) != ERROR_SUCCESS) return u"(no key)";
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kOptionsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return u"(no key)";
   DWORD type = 0;
   DWORD size = 0;
   if (RegQueryValueExW(key, L"CtiParameter", nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
@@ -281,7 +303,7 @@ std::u16string ModuleTest::storedCtiParameter() {
   }
   RegCloseKey(key);
 #else
-  const sim::RegistryValue* value = world().os.value(kOptionsPath, u"CtiParameter");
+  const sim::RegistryValue* value = world().os.value(kOptionsKey, u"CtiParameter");
   if (value == nullptr) return u"(no value)";
   data = value->data;
 #endif

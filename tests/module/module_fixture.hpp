@@ -101,10 +101,11 @@ class ModuleTest : public testing_support::SimTest {
   // The folder that holds the stand-in of the folder text, with or without
   // a trailing backslash.
   std::string recordFolderOf(const std::string& text) const;
+  std::vector<std::unique_ptr<TempDir>> startableDirs_;
+  std::vector<std::pair<std::string, std::string>> startable_;  // folder text, folder of the stand-in
 
   std::string installFolder_;
-  std::vector<std::unique_ptr<TempDir>> installDirs_;
-  std::vector<std::pair<std::string, std::string>> startable_;  // folder text, folder of the stand-in
+  std::unique_ptr<TempDir> installDir_;
 };
 
 std::string quoted(const std::string& text);
