@@ -725,7 +725,7 @@ StatusCode ProUICheckbuttonGetState(const char* dialog, const char* component, P
       status != PRO_TK_NO_ERROR) {
     return status;
   }
-  *state = c->checked ? 1 : 0;
+  *state = c->reportedState ? *c->reportedState : c->checked ? 1 : 0;
   return PRO_TK_NO_ERROR;
 }
 

@@ -176,6 +176,48 @@ std::u16string unitsOf(const std::vector<unsigned char>& data) {
 
 }  // namespace
 
+namespace {
+
+// The names of the fields that are not zero: every field of the structure
+// but the size of a STARTUPINFOA.
+template <typename Field>
+void noteSet(std::vector<std::string>& names, const char* name, Field value) {
+  if (value != Field{}) names.push_back(name);
+}
+
+std::vector<std::string> fieldsSet(const STARTUPINFOA& info) {
+  std::vector<std::string> names;
+  noteSet(names, "lpReserved", info.lpReserved);
+  noteSet(names, "lpDesktop", info.lpDesktop);
+  noteSet(names, "lpTitle", info.lpTitle);
+  noteSet(names, "dwX", info.dwX);
+  noteSet(names, "dwY", info.dwY);
+  noteSet(names, "dwXSize", info.dwXSize);
+  noteSet(names, "dwYSize", info.dwYSize);
+  noteSet(names, "dwXCountChars", info.dwXCountChars);
+  noteSet(names, "dwYCountChars", info.dwYCountChars);
+  noteSet(names, "dwFillAttribute", info.dwFillAttribute);
+  noteSet(names, "dwFlags", info.dwFlags);
+  noteSet(names, "wShowWindow", info.wShowWindow);
+  noteSet(names, "cbReserved2", info.cbReserved2);
+  noteSet(names, "lpReserved2", info.lpReserved2);
+  noteSet(names, "hStdInput", info.hStdInput);
+  noteSet(names, "hStdOutput", info.hStdOutput);
+  noteSet(names, "hStdError", info.hStdError);
+  return names;
+}
+
+std::vector<std::string> fieldsSet(const PROCESS_INFORMATION& info) {
+  std::vector<std::string> names;
+  noteSet(names, "hProcess", info.hProcess);
+  noteSet(names, "hThread", info.hThread);
+  noteSet(names, "dwProcessId", info.dwProcessId);
+  noteSet(names, "dwThreadId", info.dwThreadId);
+  return names;
+}
+
+}  // namespace
+
 extern "C" {
 
 LONG RegOpenKeyExW(HKEY key, LPCWSTR subkey, DWORD options, REGSAM access, PHKEY result) {
@@ -253,6 +295,15 @@ BOOL CreateProcessA(LPCSTR application, LPSTR command_line, LPSECURITY_ATTRIBUTE
   }
   sim::StartedProcess started;
   started.commandLine = command_line == nullptr ? "" : command_line;
+  // CreateProcess may change the command line in place while it parses it,
+  // and restores it: the caller's buffer has to be writable.
+  if (command_line != nullptr) {
+    volatile char* line = command_line;
+    for (size_t i = 0; i < started.commandLine.size(); ++i) line[i] = '\0';
+    for (size_t i = 0; i < started.commandLine.size(); ++i) line[i] = started.commandLine[i];
+  }
+  started.startupInfoFieldsSet = fieldsSet(*startup_info);
+  started.processInformationFieldsSet = fieldsSet(*process_information);
   started.startupInfoSize = startup_info->cb;
   started.creationFlags = creation_flags;
   started.inheritHandles = inherit_handles != FALSE;

@@ -227,6 +227,10 @@ struct StartedProcess {
   bool applicationNameGiven = false;
   bool environmentGiven = false;
   bool directoryGiven = false;
+  // The fields of the STARTUPINFOA other than cb, and of the
+  // PROCESS_INFORMATION, that were not zero when the call came, by name.
+  std::vector<std::string> startupInfoFieldsSet;
+  std::vector<std::string> processInformationFieldsSet;
 };
 
 struct OperatingSystem {
@@ -302,6 +306,9 @@ struct Component {
   std::u16string text;                        // input panel
   bool enabled = true;                        // push button
   bool checked = false;                       // check button
+  // Check button: a state the host reports in place of 0 or 1 (a host may
+  // hand out any ProBoolean value); none: it reports `checked`.
+  std::optional<int> reportedState;
   std::vector<std::string> items, selected;   // option menu: item names, selected names
   std::vector<std::string> columns, rows;     // table: column names, row names
   // Table: the component in each cell that has one, by (row, column).

@@ -1,7 +1,10 @@
 // The command and its dialog through the loaded module: leaving without an
 // export, a second run of the command, and a dialog that cannot be made or
 // set up.
+#include <algorithm>
+
 #include "module_fixture.hpp"
+#include "support/registry.hpp"
 
 namespace veltrosan::test {
 namespace {
@@ -89,6 +92,68 @@ TEST_F(Dialog, AFailedSetUpStillTearsTheDialogDown) {
                                    "Warning: GUI::initialize: (PRO_TK_GENERAL_ERROR)"));
   EXPECT_EQ(world().log.count("ProUIDialogActivate"), 0) << "the dialog is never shown";
   EXPECT_EQ(world().log.count("ProUIDialogDestroy"), 1);
+}
+
+// The set-up binds "Export", then "Cancel", then sets up the attribute
+// table (which loads the options first), then the close action, and then
+// shows the dialog. A failing step ends it there, and the closing saves the
+// options all the same: a step that fails before the load saves the
+// process's CTI name over the stored one, a step that fails after it saves
+// the stored name back.
+TEST_F(Dialog, TheSetUpRunsInOrderAndTheClosingSavesWhatTheLoadBrought) {
+  struct Case {
+    const char* function;
+    int nth;
+    bool loaded;  // the options were loaded before the failure
+    size_t calls;  // the set-up calls made, the failing one included
+    std::vector<std::string> lines;
+  };
+  const std::vector<std::string> setUpCalls = {
+      "ProUIPushbuttonActivateActionSet veltrosan,Export", "ProUIPushbuttonActivateActionSet veltrosan,Cancel",
+      "ProUIInputpanelInputActionSet veltrosan,CtiValue",  "ProUIPushbuttonActivateActionSet veltrosan,AttributeAdd",
+      "ProUIDialogCloseActionSet veltrosan",               "ProUIDialogActivate veltrosan"};
+  const Case cases[] = {
+      {"ProUIPushbuttonActivateActionSet", 1, false, 1,
+       {"Warning: ProUIPushbuttonActivateActionSet: (PRO_TK_GENERAL_ERROR)",
+        "Warning: GUI::initialize: (PRO_TK_GENERAL_ERROR)"}},
+      {"ProUIPushbuttonActivateActionSet", 2, false, 2,
+       {"Warning: ProUIPushbuttonActivateActionSet: (PRO_TK_GENERAL_ERROR)",
+        "Warning: GUI::initialize: (PRO_TK_GENERAL_ERROR)"}},
+      {"ProUIInputpanelInputActionSet", 1, true, 3,
+       {"Warning: ProUIInputpanelInputActionSet: (PRO_TK_GENERAL_ERROR)",
+        "Warning: Attributes::initialize: (PRO_TK_GENERAL_ERROR)",
+        "Warning: GUI::initialize: (PRO_TK_GENERAL_ERROR)"}},
+      {"ProUIDialogCloseActionSet", 1, true, 5,
+       {"Warning: ProUIDialogCloseActionSet: (PRO_TK_GENERAL_ERROR)",
+        "Warning: GUI::initialize: (PRO_TK_GENERAL_ERROR)"}},
+      {"ProUIDialogActivate", 1, true, 6,
+       {"Warning: ProUIDialogActivate: (PRO_TK_GENERAL_ERROR)", "Warning: GUI::initialize: (PRO_TK_GENERAL_ERROR)"}},
+  };
+  bracketPart();
+  uninstall();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.function) + " #" + std::to_string(c.nth));
+    // A fresh module, whose CTI name is the default one, and another one stored.
+    gateway.unload();
+    startGateway();
+    createOptionsKey();
+    setValue(HKEY_CURRENT_USER, kOptionsKey, u"CtiParameter", REG_SZ, wideBytes(u"STORED_CTI"));
+    world().messages = {};
+    world().log.clear();
+    world().faults.clear();
+    world().faults.failOn(c.function, c.nth, PRO_TK_GENERAL_ERROR);
+    EXPECT_EQ(runCommand({}), PRO_TK_NO_ERROR);
+
+    EXPECT_EQ(lines(), c.lines);
+    std::vector<std::string> made;
+    for (const auto& call : world().log.calls()) {
+      const std::string shown = call.function + " " + call.args;
+      if (std::find(setUpCalls.begin(), setUpCalls.end(), shown) != setUpCalls.end()) made.push_back(shown);
+    }
+    EXPECT_EQ(made, std::vector<std::string>(setUpCalls.begin(), setUpCalls.begin() + c.calls));
+    EXPECT_EQ(world().log.count("ProUIDialogDestroy"), 1);
+    EXPECT_EQ(storedCtiParameter(), c.loaded ? u"STORED_CTI" : u"COMPARATIVE_TRACKING_INDEX");
+  }
 }
 
 }  // namespace

@@ -3,10 +3,13 @@
 // written file wherever the gateway names it.
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <optional>
 
 #include "host/win32.h"
 #include "module_fixture.hpp"
 #include "sim/text.hpp"
+#include "support/registry.hpp"
 
 namespace veltrosan::test {
 namespace {
@@ -25,19 +28,56 @@ int calls(const std::string& function) { return sim::world().log.count(function)
 
 class ExportAction : public ModuleTest {};
 
-std::string checkButtonName(const ::testing::TestParamInfo<bool>& param) { return param.param ? "Set" : "NotSet"; }
+// The state the host reports for the check button "DeleteVTQ". Only 1
+// counts as set; the host may hand out any other value of its type.
+const int kCheckButtonStates[] = {0, 1, 2, -1};
+
+std::string checkButtonName(const ::testing::TestParamInfo<int>& param) {
+  switch (param.param) {
+    case 0: return "NotSet";
+    case 1: return "Set";
+    case -1: return "StateMinusOne";
+    default: return "State" + std::to_string(param.param);
+  }
+}
+
+// The user's step that leaves the check button in `state`.
+std::vector<sim::UserStep> checkButtonSteps(int state) {
+  if (state == 0 || state == 1) return {user::check("DeleteVTQ", state == 1)};
+  return {user::check("DeleteVTQ"),
+          user::run([state] { sim::findComponent(kDialog, "DeleteVTQ")->reportedState = state; })};
+}
+
+#ifndef _WIN32
+// What the start's arguments hold beyond the command line, where they are
+// not as the start needs them: none, no security attributes, handles kept,
+// no flags, the host's environment and folder, a STARTUPINFOA with its size
+// alone and a PROCESS_INFORMATION empty until the start fills it.
+Strings unexpectedStartArguments(const sim::StartedProcess& started) {
+  Strings found;
+  if (started.applicationNameGiven) found.push_back("an application name");
+  if (started.inheritHandles) found.push_back("handles inherited");
+  if (started.creationFlags != 0) found.push_back("creation flags " + std::to_string(started.creationFlags));
+  if (started.environmentGiven) found.push_back("an environment");
+  if (started.directoryGiven) found.push_back("a current directory");
+  if (started.startupInfoSize != 104) found.push_back("STARTUPINFOA size " + std::to_string(started.startupInfoSize));
+  for (const auto& field : started.startupInfoFieldsSet) found.push_back("STARTUPINFOA." + field);
+  for (const auto& field : started.processInformationFieldsSet) found.push_back("PROCESS_INFORMATION." + field);
+  return found;
+}
+#endif
 
 // Written and started, with the check button set (the application is to
-// delete the file) and not set.
-class WrittenAndStarted : public ModuleTest, public ::testing::WithParamInterface<bool> {};
+// delete the file), not set, or in a state other than 0 and 1.
+class WrittenAndStarted : public ModuleTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(WrittenAndStarted, ShowsTheFileStartsTheApplicationAndExits) {
-  const bool deleteFile = GetParam();
+  const bool deleteFile = GetParam() == 1;
   bracketPart();
   install(true);
   startGateway();
   std::vector<sim::UserStep> steps = addMaterial();
-  steps.push_back(user::check("DeleteVTQ", deleteFile));
+  for (auto step : checkButtonSteps(GetParam())) steps.push_back(step);
   steps.push_back(user::press("Export"));
   ASSERT_EQ(runCommand(steps), PRO_TK_NO_ERROR);
 
@@ -49,6 +89,11 @@ TEST_P(WrittenAndStarted, ShowsTheFileStartsTheApplicationAndExits) {
       quoted(installFolder() + "\\Veltrosan.exe") + " " + quoted(path) + (deleteFile ? " -d" : "");
   EXPECT_THAT(startedCommandLines(), ElementsAre(commandLine));
   EXPECT_EQ(startedArguments(), (deleteFile ? Strings{path, "-d"} : Strings{path}));
+#ifndef _WIN32
+  ASSERT_EQ(world().os.processes.size(), 1u);
+  EXPECT_THAT(unexpectedStartArguments(world().os.processes[0]), ::testing::IsEmpty());
+  EXPECT_TRUE(world().os.openHandles.empty()) << "the process and thread handles are closed";
+#endif
 
 #ifdef _WIN32
   if (deleteFile) {
@@ -64,19 +109,20 @@ TEST_P(WrittenAndStarted, ShowsTheFileStartsTheApplicationAndExits) {
   EXPECT_EQ(file.instances.size(), 1u);
 }
 
-INSTANTIATE_TEST_SUITE_P(CheckButton, WrittenAndStarted, ::testing::Bool(),
-                         checkButtonName);
+INSTANTIATE_TEST_SUITE_P(CheckButton, WrittenAndStarted, ::testing::ValuesIn(kCheckButtonStates), checkButtonName);
 
 // Written, but the application could not be started: the gateway deletes
 // the file only when the check button asked for its deletion.
-class StartFailed : public ModuleTest, public ::testing::WithParamInterface<bool> {};
+class StartFailed : public ModuleTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(StartFailed, DeletesTheFileOnlyWhenAskedTo) {
-  const bool deleteFile = GetParam();
+  const bool deleteFile = GetParam() == 1;
   bracketPart();
   install(false);
   startGateway();
-  ASSERT_EQ(runCommand({user::check("DeleteVTQ", deleteFile), user::press("Export")}), PRO_TK_NO_ERROR);
+  std::vector<sim::UserStep> steps = checkButtonSteps(GetParam());
+  steps.push_back(user::press("Export"));
+  ASSERT_EQ(runCommand(steps), PRO_TK_NO_ERROR);
 
   const std::string path = outputFile("bracket");
   EXPECT_THAT(lines(), ElementsAre(deleteFile ? "ExportVTQSuccess" : "ExportVTQFile %0s " + path, "StandaloneFailed"));
@@ -86,8 +132,7 @@ TEST_P(StartFailed, DeletesTheFileOnlyWhenAskedTo) {
   EXPECT_EQ(exists(path), !deleteFile);
 }
 
-INSTANTIATE_TEST_SUITE_P(CheckButton, StartFailed, ::testing::Bool(),
-                         checkButtonName);
+INSTANTIATE_TEST_SUITE_P(CheckButton, StartFailed, ::testing::ValuesIn(kCheckButtonStates), checkButtonName);
 
 TEST_F(ExportAction, AFileThatCannotBeDeletedIsReported) {
   bracketPart();
@@ -137,6 +182,91 @@ TEST_F(ExportAction, WithoutTheInstallKeyTheStartIsTriedFromAnEmptyFolder) {
 #endif
   EXPECT_EQ(vtq::readFile(path).header.name, "bracket");
   EXPECT_EQ(calls("ProUIDialogExit"), 1);
+}
+
+// The install folder is read again at every press that gets past the walk.
+// A read that succeeds replaces it; one that fails (no key, a key without
+// "Path", a value longer than the 512 bytes read) shows the warning and keeps
+// what an earlier press of the same dialog read. A value of exactly 512
+// bytes without a NUL is taken whole, and a trailing backslash stays, so that
+// two stand before the application's name. Every press but the last fails at
+// the check button, after the read; the last one starts the application.
+TEST_F(ExportAction, TheInstallFolderIsReadAtEachPressAndKeptWhenAReadFails) {
+  enum Registry { FolderA, FolderB, EndsInBackslash, Exactly512Bytes, LongerThan512Bytes, KeyWithoutPath, NoKey };
+  struct Case {
+    const char* name;
+    std::vector<Registry> presses;       // what the registry holds at each press
+    std::optional<Registry> startsFrom;  // the folder the command line names; none: the empty one
+  };
+  const Case cases[] = {
+      {"KeyWithoutPath", {KeyWithoutPath}, std::nullopt},
+      {"LongerThan512Bytes", {LongerThan512Bytes}, std::nullopt},
+      {"Exactly512Bytes", {Exactly512Bytes}, Exactly512Bytes},
+      {"EndsInBackslash", {EndsInBackslash}, EndsInBackslash},
+      {"LaterReadsReplaceIt", {KeyWithoutPath, FolderA, FolderB}, FolderB},
+      {"FailedReadsKeepIt", {FolderA, KeyWithoutPath, LongerThan512Bytes, NoKey}, FolderA},
+  };
+  bracketPart();
+  startGateway();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::map<Registry, std::string> folders;
+    folders[FolderA] = startableFolder();
+    folders[FolderB] = startableFolder();
+    folders[EndsInBackslash] = startableFolder() + "\\";
+    folders[Exactly512Bytes] = startableFolder(512);
+    ASSERT_EQ(folders[Exactly512Bytes].size(), 512u);
+    auto registerFor = [&folders, this](Registry state) {
+      switch (state) {
+        case KeyWithoutPath: registerInstallKeyWithoutPath(); break;
+        case NoKey: deleteKey(HKEY_LOCAL_MACHINE, kInstallKey); break;
+        // A path of 512 characters stored with its NUL: 513 bytes.
+        case LongerThan512Bytes: registerInstallPath(folders[Exactly512Bytes], true); break;
+        case Exactly512Bytes: registerInstallPath(folders[state], false); break;
+        default: registerInstallPath(folders[state]); break;
+      }
+    };
+    auto readFails = [](Registry state) { return state == KeyWithoutPath || state == LongerThan512Bytes || state == NoKey; };
+
+    const std::string folder = out.file(c.name);
+    makeDirectory(folder);
+    setCurrentDirectory(folder + kSeparator);
+    const std::string path = folder + kSeparator + "bracket.vtq";
+    world().messages.shown.clear();
+    world().faults.failFrom("ProUICheckbuttonGetState", world().faults.calls("ProUICheckbuttonGetState") + 1,
+                            PRO_TK_GENERAL_ERROR);
+    std::vector<sim::UserStep> steps;
+    Strings expected;
+    for (size_t k = 0; k < c.presses.size(); ++k) {
+      const bool last = k + 1 == c.presses.size();
+      const Registry state = c.presses[k];
+      steps.push_back(user::run([&registerFor, state, last] {
+        registerFor(state);
+        if (last) sim::world().faults.clear();
+      }));
+      steps.push_back(user::press("Export"));
+      if (readFails(state)) expected.push_back(kNoInstallKey);
+      if (!last) expected.push_back("Warning: ProUICheckbuttonGetState: (PRO_TK_GENERAL_ERROR)");
+    }
+    ASSERT_EQ(runCommand(steps), PRO_TK_NO_ERROR);
+
+    const std::string from = c.startsFrom ? folders[*c.startsFrom] : std::string();
+    expected.push_back("ExportVTQFile %0s " + path);
+#ifdef _WIN32
+    // No application sits at the root of the drive here.
+    if (!c.startsFrom) {
+      expected.push_back("StandaloneFailed");
+      EXPECT_EQ(lines(), expected);
+      continue;
+    }
+#endif
+    expected.push_back("StandaloneSuccess");
+    EXPECT_EQ(lines(), expected);
+    EXPECT_THAT(startedCommandLines(true, from), ElementsAre(quoted(from + "\\Veltrosan.exe") + " " + quoted(path)));
+#ifndef _WIN32
+    world().os.processes.clear();
+#endif
+  }
 }
 
 TEST_F(ExportAction, AllThousandNamesTakenKeepsTheDialogOpen) {
@@ -276,6 +406,12 @@ TEST_F(ExportAction, TheFirstFreeCandidateIsChosen) {
       {{"bracket", "bracket_1"}, "bracket_2"},
       {{"bracket_1"}, "bracket"},
       {{"bracket", "bracket_2"}, "bracket_1"},
+      {[] {
+         Strings present{"bracket"};
+         for (int i = 1; i <= 998; ++i) present.push_back("bracket_" + std::to_string(i));
+         return present;
+       }(),
+       "bracket_999"},
   };
   bracketPart();
   uninstall();

@@ -159,19 +159,14 @@ std::vector<std::string> ModuleTest::filesIn(const std::string& folder) {
 
 void ModuleTest::install(bool startable) {
 #ifdef _WIN32
-  installDir_ = std::make_unique<TempDir>();
-  installFolder_ = installDir_->path();
   if (startable) {
-    fs::copy_file(fs::u8path(VELTROSAN_STANDIN), fs::u8path(installDir_->file("Veltrosan.exe")));
+    registerInstallPath(startableFolder());
+    return;
   }
-  HKEY key = createKey(HKEY_LOCAL_MACHINE, kInstallKey);
-  const std::wstring path = wide(installFolder_);
-  RegSetValueExW(key, L"Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
-                 static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(key);
+  installDir_ = std::make_unique<TempDir>();
+  registerInstallPath(installDir_->path());
 #else
-  installFolder_ = "C:\\Program Files\\Marbeltix\\Veltrosan";
-  world().os.setString(kInstallKey, u"Path", sim::utf16(installFolder_));
+  registerInstallPath("C:\\Program Files\\Marbeltix\\Veltrosan");
   world().os.processesStart = startable;
 #endif
 }
@@ -187,14 +182,70 @@ void ModuleTest::uninstall() {
 #endif
 }
 
-std::vector<std::string> ModuleTest::startedCommandLines(bool expectStart) {
+std::string ModuleTest::startableFolder(size_t length) {
 #ifdef _WIN32
-  if (installFolder_.empty()) return {};
-  const std::vector<std::string> record = readRecord(installFolder_, expectStart);
+  startableDirs_.push_back(std::make_unique<TempDir>());
+  std::string folder = startableDirs_.back()->path();
+  // "\." pads by two bytes; a subfolder "\vv" of three evens the count out.
+  if (length > folder.size() && (length - folder.size()) % 2 != 0) {
+    folder += "\\vv";
+    makeDirectory(folder);
+  }
+  fs::copy_file(fs::u8path(VELTROSAN_STANDIN), fs::u8path(folder + "\\Veltrosan.exe"));
+#else
+  std::string folder = "C:\\Apps\\Veltrosan" + std::to_string(startable_.size() + 1);
+  world().os.processesStart = true;
+#endif
+  std::string text = folder;
+  while (text.size() + 2 <= length) text += "\\.";
+  if (text.size() < length) text += "v";  // natively: no stand-in to find there
+  startable_.emplace_back(text, folder);
+  return text;
+}
+
+void ModuleTest::registerInstallPath(const std::string& folder, bool terminated) {
+#ifdef _WIN32
+  std::wstring path = wide(folder);
+  if (terminated) path.push_back(L'\0');
+  const auto size = static_cast<DWORD>(path.size() * sizeof(wchar_t));
+  // A non-NUL guard after the data keeps the registry from counting a
+  // terminator in.
+  path.push_back(L'\xFFFF');
+  HKEY key = createKey(HKEY_LOCAL_MACHINE, kInstallKey);
+  RegSetValueExW(key, L"Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(path.data()), size);
+  RegCloseKey(key);
+#else
+  world().os.setString(kInstallKey, u"Path", sim::utf16(folder), terminated);
+#endif
+  installFolder_ = folder;
+}
+
+void ModuleTest::registerInstallKeyWithoutPath() {
+#ifdef _WIN32
+  HKEY key = createKey(HKEY_LOCAL_MACHINE, kInstallKey);
+  RegDeleteValueW(key, L"Path");
+  RegCloseKey(key);
+#else
+  world().os.key(kInstallKey).values.clear();
+#endif
+}
+
+std::string ModuleTest::recordFolderOf(const std::string& text) const {
+  for (const auto& [folder, real] : startable_)
+    if (text == folder || text == folder + "\\") return real;
+  return text;
+}
+
+std::vector<std::string> ModuleTest::startedCommandLines(bool expectStart, const std::string& from) {
+#ifdef _WIN32
+  const std::string folder = from.empty() ? installFolder_ : from;
+  if (folder.empty()) return {};
+  const std::vector<std::string> record = readRecord(recordFolderOf(folder), expectStart);
   if (record.empty()) return {};
   return {record.front()};
 #else
   (void)expectStart;
+  (void)from;
   std::vector<std::string> commandLines;
   for (const auto& process : world().os.processes) commandLines.push_back(process.commandLine);
   return commandLines;
@@ -203,7 +254,7 @@ std::vector<std::string> ModuleTest::startedCommandLines(bool expectStart) {
 
 std::vector<std::string> ModuleTest::startedArguments() {
 #ifdef _WIN32
-  std::vector<std::string> record = readRecord(installFolder_, true);
+  std::vector<std::string> record = readRecord(recordFolderOf(installFolder_), true);
   if (record.empty()) return {};
   return std::vector<std::string>(record.begin() + 1, record.end());
 #else

@@ -72,11 +72,22 @@ class ModuleTest : public testing_support::SimTest {
   // uninstall() leaves no install key.
   void install(bool startable);
   void uninstall();
+  // A folder from which the standalone application starts: on Windows a
+  // fresh folder holding the stand-in, natively a made-up one (and starts
+  // succeed). Given a length, its text is padded with "\." to that many bytes.
+  std::string startableFolder(size_t length = 0);
+  // The install key with "Path" holding `folder` as string data, with its
+  // NUL when `terminated`; the start's record is then looked for there.
+  void registerInstallPath(const std::string& folder, bool terminated = true);
+  // The install key without "Path"; the start's record is looked for where it was.
+  void registerInstallKeyWithoutPath();
   // The registered install folder, as it appears in the command line.
   std::string installFolder() const { return installFolder_; }
   // The command line of every start of the standalone application, in
-  // order. On Windows this waits for the stand-in's record when `expectStart`.
-  std::vector<std::string> startedCommandLines(bool expectStart = true);
+  // order. On Windows this waits for the stand-in's record when
+  // `expectStart`; the record is looked for in the folder of the text
+  // `from` (by default the install folder registered last).
+  std::vector<std::string> startedCommandLines(bool expectStart = true, const std::string& from = {});
   // What the started application received as arguments (after its own
   // name): on Windows as the stand-in parsed them; natively split by hand.
   std::vector<std::string> startedArguments();
@@ -90,6 +101,12 @@ class ModuleTest : public testing_support::SimTest {
   TempDir out;
 
  private:
+  // The folder that holds the stand-in of the folder text, with or without
+  // a trailing backslash.
+  std::string recordFolderOf(const std::string& text) const;
+  std::vector<std::unique_ptr<TempDir>> startableDirs_;
+  std::vector<std::pair<std::string, std::string>> startable_;  // folder text, folder of the stand-in
+
   std::string installFolder_;
   std::unique_ptr<TempDir> installDir_;
   std::optional<KeyGuard> installKey_;

@@ -124,4 +124,24 @@ TEST_F(OperatingSystemSim, ProcessStartRecordsTheCallAndHandsOutHandlesToClose) 
   EXPECT_EQ(world().os.processes.size(), 1u);
 }
 
+// The fields that came non-zero are named, and the command line, which the
+// start writes into while it runs, is as it was afterwards.
+TEST_F(OperatingSystemSim, ProcessStartNamesTheFieldsThatWereSet) {
+  char commandLine[] = "\"C:\\Apps\\Veltrosan.exe\" \"C:\\work\\a.vtq\"";
+  const std::string before = commandLine;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = 1;
+  startup.hStdError = &startup;
+  PROCESS_INFORMATION info{};
+  info.dwThreadId = 7;
+  ASSERT_TRUE(CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
+  EXPECT_EQ(std::string(commandLine), before);
+  ASSERT_EQ(world().os.processes.size(), 1u);
+  EXPECT_EQ(world().os.processes[0].startupInfoFieldsSet, (std::vector<std::string>{"dwFlags", "hStdError"}));
+  EXPECT_EQ(world().os.processes[0].processInformationFieldsSet, std::vector<std::string>{"dwThreadId"});
+  CloseHandle(info.hProcess);
+  CloseHandle(info.hThread);
+}
+
 }  // namespace

@@ -472,6 +472,9 @@ TEST_F(SimUiTest, ComponentsKeepTheirState) {
   ProBoolean state = 0;
   ASSERT_EQ(ProUICheckbuttonGetState(kDialog, "DeleteVTQ", &state), PRO_TK_NO_ERROR);
   EXPECT_EQ(state, 1);
+  component("DeleteVTQ").reportedState = 2;  // what a host may report instead
+  ASSERT_EQ(ProUICheckbuttonGetState(kDialog, "DeleteVTQ", &state), PRO_TK_NO_ERROR);
+  EXPECT_EQ(state, 2);
 
   char both[] = "Both";
   char part[] = "Part";
