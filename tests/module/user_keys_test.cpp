@@ -12,18 +12,11 @@
 namespace veltrosan::test {
 namespace {
 
-class OneModuleTest : public ModuleTest {
- public:
-  void run() {
-    SetUp();
-    if (!HasFatalFailure()) TestBody();
-    TearDown();
-  }
-
- private:
+class OneModuleTest : public testing_support::WholeFixture<ModuleTest> {
+ protected:
   // What the tests do to the keys: register an install folder, let the
   // closing dialog save into the options key, and take the install key away.
-  void TestBody() override {
+  void body() override {
     install(false);
     createOptionsKey();
     startGateway();

@@ -254,17 +254,10 @@ TEST_F(Options, AKeyThatCannotBeWrittenKeepsItsValues) {
 // user's options: after a test they are there again exactly (values, types,
 // data and keys below), and a key that was missing is missing again, with
 // the parents that the test made for it.
-class OneShellTest : public ShellTest {
- public:
-  void run() {
-    SetUp();
-    if (!HasFatalFailure()) TestBody();
-    TearDown();
-  }
-
- private:
+class OneShellTest : public testing_support::WholeFixture<ShellTest> {
+ protected:
   // What the tests do to the key: make it, store and save into it, delete it.
-  void TestBody() override {
+  void body() override {
     storeOptions(u"TEST_CTI", {u"MASS", u"3"});
     ctiParameterName = u"SAVED_CTI";
     attributeList = {{u"COST", 2}};

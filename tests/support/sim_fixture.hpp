@@ -80,4 +80,22 @@ class SimTest : public ::testing::Test {
   }
 };
 
+// A fixture run whole inside another test: its set-up, `body` and its
+// teardown, for tests of what a fixture leaves behind.
+template <typename Fixture>
+class WholeFixture : public Fixture {
+ public:
+  void run() {
+    this->SetUp();
+    if (!::testing::Test::HasFatalFailure()) body();
+    this->TearDown();
+  }
+
+ protected:
+  virtual void body() = 0;
+
+ private:
+  void TestBody() override { body(); }
+};
+
 }  // namespace testing_support
