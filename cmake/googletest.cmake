@@ -10,6 +10,15 @@ set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
 add_subdirectory("${VELTROSAN_GTEST_SOURCE}" "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FROM_ALL SYSTEM)
 include(GoogleTest)
 
+# The test properties of tests that use the registry: on Windows it is the
+# real one of the Wine prefix that every test binary shares, so such tests
+# never run at the same time; natively each test has its own simulated one.
+if(WIN32)
+  set(VELTROSAN_REGISTRY_LOCK RESOURCE_LOCK wine-registry)
+else()
+  set(VELTROSAN_REGISTRY_LOCK "")
+endif()
+
 # veltrosan_add_test(<name> SOURCES ... LIBS ... [PROPERTIES <test properties>...])
 function(veltrosan_add_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;PROPERTIES" ${ARGN})

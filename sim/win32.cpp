@@ -174,10 +174,6 @@ std::u16string unitsOf(const std::vector<unsigned char>& data) {
   return units;
 }
 
-}  // namespace
-
-namespace {
-
 // The names of the fields that are not zero: every field of the structure
 // but the size of a STARTUPINFOA.
 template <typename Field>
